@@ -1,0 +1,76 @@
+#include "conversion/conversion_error.h"
+
+namespace karvonel::conversion {
+namespace {
+
+std::string LineText(const ConversionError& error) { return std::to_string(error.line); }
+
+std::string WithReason(std::string text, const ConversionError& error) {
+  if (!error.reason.empty()) text += "\n(" + error.reason + ")";
+  return text;
+}
+
+}  // namespace
+
+std::string ErrorMessage(const ConversionError& error) {
+  switch (error.kind) {
+    case ErrorKind::kNone:
+      return {};
+    case ErrorKind::kLineTooLong:
+      return LineText(error) + " 行目が長すぎます（1 行は 32766 文字まで）。変換を中止しました";
+    case ErrorKind::kDataTooLong:
+      return LineText(error) +
+             " 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました";
+    case ErrorKind::kValueOutOfRange:
+      return LineText(error) + " 行目の数値が大きすぎます。変換を中止しました";
+    case ErrorKind::kTooManyPoints:
+      return LineText(error) +
+             " 行目で点の数が上限の 4999999 を超えました。変換を中止しました";
+    case ErrorKind::kOutputPathEmpty:
+      return "出力ファイル名を入力してください";
+    case ErrorKind::kOutputIsFolder:
+      return "出力ファイル名がフォルダを指しています：" + error.path;
+    case ErrorKind::kOutputFolderMissing:
+      return "出力先のフォルダが存在しません：" + error.path;
+    case ErrorKind::kCannotCreate:
+      return WithReason("ファイルを作成できません：" + error.path, error);
+    case ErrorKind::kReadFailed:
+      return WithReason("ファイルを読み込めません：" + error.path, error);
+    case ErrorKind::kWriteFailed:
+      return WithReason("ファイルに書き込めません：" + error.path, error);
+    case ErrorKind::kInputChanged:
+      return "変換中に入力ファイルが変更されました：" + error.path;
+    case ErrorKind::kSectionFileBusy:
+      return "作業ファイルを別の変換が使用中です：" + error.path +
+             "\nその変換が終わってから、やり直してください";
+    case ErrorKind::kCancelled:
+      return "変換を取り消しました。出力ファイルは変更されていません";
+  }
+  return {};
+}
+
+std::string ErrorSummary(const ConversionError& error) {
+  const std::string where =
+      (error.line > 0 ? " line " + LineText(error) : std::string()) +
+      (error.path.empty() ? std::string() : " path '" + error.path + "'") +
+      (error.reason.empty() ? std::string() : " (" + error.reason + ")");
+  switch (error.kind) {
+    case ErrorKind::kNone: return "no error";
+    case ErrorKind::kLineTooLong: return "line too long:" + where;
+    case ErrorKind::kDataTooLong: return "point data too long:" + where;
+    case ErrorKind::kValueOutOfRange: return "number out of range:" + where;
+    case ErrorKind::kTooManyPoints: return "too many points:" + where;
+    case ErrorKind::kOutputPathEmpty: return "output path empty";
+    case ErrorKind::kOutputIsFolder: return "output is a folder:" + where;
+    case ErrorKind::kOutputFolderMissing: return "output folder missing:" + where;
+    case ErrorKind::kCannotCreate: return "cannot create:" + where;
+    case ErrorKind::kReadFailed: return "read failed:" + where;
+    case ErrorKind::kWriteFailed: return "write failed:" + where;
+    case ErrorKind::kInputChanged: return "input changed:" + where;
+    case ErrorKind::kSectionFileBusy: return "section file busy:" + where;
+    case ErrorKind::kCancelled: return "cancelled";
+  }
+  return "unknown error";
+}
+
+}  // namespace karvonel::conversion

@@ -1,0 +1,40 @@
+// Why a conversion did not produce its file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace karvonel::conversion {
+
+enum class ErrorKind {
+  kNone,
+  kLineTooLong,       // an input line of more than 32766 characters (line)
+  kDataTooLong,       // a point's data text over 64 columns (line)
+  kValueOutOfRange,   // a number beyond the range of a double (line)
+  kTooManyPoints,     // the 5,000,000th point (line)
+  kOutputPathEmpty,   // no output path given
+  kOutputIsFolder,    // the output path names a folder (path)
+  kOutputFolderMissing,  // the output's folder does not exist (path)
+  kCannotCreate,      // a file cannot be created (path, reason)
+  kReadFailed,        // a read failed (path, reason)
+  kWriteFailed,       // a write, flush or rename failed (path, reason)
+  kInputChanged,      // the input changed size while it was read (path)
+  kSectionFileBusy,   // "para.sec" is held by another running conversion (path)
+  kCancelled,         // the user cancelled; nothing was changed
+};
+
+struct ConversionError {
+  ErrorKind kind = ErrorKind::kNone;
+  std::int64_t line = 0;  // input line number, counted from 1, or 0
+  std::string path;       // the file concerned, UTF-8, or empty
+  std::string reason;     // the system's reason, or empty
+};
+
+// The error in the user's language (Japanese, UTF-8), naming the line number,
+// the path and the system's reason where the error has them.
+std::string ErrorMessage(const ConversionError& error);
+
+// The same in plain English, for logs and test failure output.
+std::string ErrorSummary(const ConversionError& error);
+
+}  // namespace karvonel::conversion

@@ -1,0 +1,302 @@
+#include "conversion/conversion_run.h"
+
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <memory>
+#include <system_error>
+
+#include "conversion/buffered_writer.h"
+#include "conversion/line_reader.h"
+#include "conversion/native_file.h"
+#include "conversion/point_line.h"
+#include "iges/point_entity.h"
+#include "iges/terminate.h"
+
+namespace karvonel::conversion {
+namespace {
+
+namespace fs = std::filesystem;
+
+ConversionResult Failure(ErrorKind kind, std::string path = {}, std::string reason = {},
+                         std::int64_t line = 0) {
+  ConversionResult result;
+  result.outcome = Outcome::kFailed;
+  result.error.kind = kind;
+  result.error.path = std::move(path);
+  result.error.reason = std::move(reason);
+  result.error.line = line;
+  return result;
+}
+
+ConversionResult LineFailure(ErrorKind kind, std::int64_t line) {
+  return Failure(kind, {}, {}, line);
+}
+
+// The output under construction: a new file beside out_path that is removed
+// again unless it is committed, renamed over out_path.
+class PendingOutput {
+ public:
+  PendingOutput(const PendingOutput&) = delete;
+  PendingOutput& operator=(const PendingOutput&) = delete;
+  explicit PendingOutput(fs::path target) : target_(std::move(target)) {}
+  ~PendingOutput() {
+    if (!committed_ && file_.IsOpen()) {
+      SystemError ignored;
+      file_.Close(ignored);
+    }
+    if (!committed_ && !temp_.empty()) RemoveFileQuietly(temp_);
+  }
+
+  bool Create(SystemError& error) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      // Beside the target, so the final rename stays within one file system.
+      std::string suffix(".");
+      suffix += UniqueSuffix();
+      suffix += ".tmp";
+      fs::path name = target_;
+      name += suffix;
+      file_ = NativeFile::Open(name, NativeFile::Mode::kCreateNew, error);
+      if (file_.IsOpen()) {
+        temp_ = std::move(name);
+        return true;
+      }
+      if (error.code != EEXIST) return false;
+    }
+    return false;
+  }
+
+  NativeFile& File() { return file_; }
+
+  // Flushes to disk, closes and renames into place.
+  bool Commit(SystemError& error) {
+    if (!file_.Sync(error) || !file_.Close(error)) return false;
+    if (!ReplaceFile(temp_, target_, error)) return false;
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  fs::path target_;
+  fs::path temp_;
+  NativeFile file_;
+  bool committed_ = false;
+};
+
+class Run {
+ public:
+  explicit Run(const ConversionRequest& request) : request_(request) {}
+
+  ConversionResult Execute();
+
+ private:
+  ConversionResult CheckOutputPlace();
+  ConversionResult OpenSectionFile();
+  ConversionResult PointLoop(LineReader& reader, BufferedWriter& out, BufferedWriter& section);
+  ConversionResult AppendSection(BufferedWriter& out);
+  bool Progress(std::uint64_t done);
+
+  const ConversionRequest& request_;
+  NativeFile input_;
+  NativeFile section_file_;
+  std::int64_t input_size_ = -1;
+  std::int32_t de_seq_ = 1;
+  std::int32_t pd_seq_ = 1;
+};
+
+ConversionResult Run::CheckOutputPlace() {
+  const fs::path& out = request_.out_path;
+  if (out.empty()) return Failure(ErrorKind::kOutputPathEmpty);
+  std::error_code ignored;
+  if (fs::is_directory(out, ignored)) return Failure(ErrorKind::kOutputIsFolder, PathText(out));
+  fs::path folder = out.parent_path();
+  if (!folder.empty() && !fs::is_directory(folder, ignored)) {
+    return Failure(ErrorKind::kOutputFolderMissing, PathText(folder));
+  }
+  if (!out.has_filename()) return Failure(ErrorKind::kOutputIsFolder, PathText(out));
+  return {Outcome::kConverted, {}, 0};
+}
+
+ConversionResult Run::OpenSectionFile() {
+  const fs::path& path = request_.section_path;
+  SystemError error;
+  section_file_ = NativeFile::Open(path, NativeFile::Mode::kReadWriteKeep, error);
+  if (!section_file_.IsOpen()) {
+    return Failure(ErrorKind::kCannotCreate, PathText(path), error.reason);
+  }
+  bool busy = false;
+  if (!section_file_.TryLock(busy, error)) {
+    if (busy) return Failure(ErrorKind::kSectionFileBusy, PathText(path));
+    return Failure(ErrorKind::kCannotCreate, PathText(path), error.reason);
+  }
+  if (!section_file_.Truncate(error)) {
+    return Failure(ErrorKind::kWriteFailed, PathText(path), error.reason);
+  }
+  return {Outcome::kConverted, {}, 0};
+}
+
+bool Run::Progress(std::uint64_t done) {
+  if (!request_.progress) return true;
+  const std::uint64_t total = input_size_ > 0 ? static_cast<std::uint64_t>(input_size_) : 0;
+  return request_.progress(done, total);
+}
+
+ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out,
+                                BufferedWriter& section) {
+  // The progress callback is asked after this many lines.
+  constexpr std::int64_t kProgressEvery = 1 << 14;
+  std::int64_t points = 0;
+  std::string_view line;
+  for (;;) {
+    const LineReader::Status status = reader.Next(line);
+    if (status == LineReader::Status::kEnd) break;
+    if (status == LineReader::Status::kReadFailed) {
+      return Failure(ErrorKind::kReadFailed, PathText(request_.in_path), reader.Error().reason);
+    }
+    const std::int64_t line_number = reader.LineNumber();
+    if (status == LineReader::Status::kTooLong) {
+      return LineFailure(ErrorKind::kLineTooLong, line_number);
+    }
+    if (line_number % kProgressEvery == 0 && !Progress(reader.BytesConsumed())) {
+      return Failure(ErrorKind::kCancelled);
+    }
+    const PointLine point = ParsePointLine(line);
+    if (!point.has_point) continue;
+    if (point.out_of_range) return LineFailure(ErrorKind::kValueOutOfRange, line_number);
+    if (points == iges::kMaxPoints) return LineFailure(ErrorKind::kTooManyPoints, line_number);
+    switch (iges::WritePointEntity(point.x, point.y, point.z, de_seq_, pd_seq_, out, section)) {
+      case iges::PointStatus::kOk:
+        break;
+      case iges::PointStatus::kDataTooLong:
+        return LineFailure(ErrorKind::kDataTooLong, line_number);
+      case iges::PointStatus::kNotFinite:
+        return LineFailure(ErrorKind::kValueOutOfRange, line_number);
+    }
+    if (out.Failed()) {
+      return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
+    }
+    if (section.Failed()) {
+      return Failure(ErrorKind::kWriteFailed, PathText(request_.section_path),
+                     section.Error().reason);
+    }
+    ++points;
+    de_seq_ += 2;
+    pd_seq_ += 1;
+  }
+  if (input_size_ >= 0 && reader.BytesRead() != static_cast<std::uint64_t>(input_size_)) {
+    return Failure(ErrorKind::kInputChanged, PathText(request_.in_path));
+  }
+  ConversionResult result{Outcome::kConverted, {}, points};
+  return result;
+}
+
+ConversionResult Run::AppendSection(BufferedWriter& out) {
+  SystemError error;
+  const std::string section_name = PathText(request_.section_path);
+  if (!section_file_.Rewind(error)) {
+    return Failure(ErrorKind::kReadFailed, section_name, error.reason);
+  }
+  constexpr std::size_t kChunk = 1 << 20;
+  std::unique_ptr<char[]> chunk(new char[kChunk]);
+  std::uint64_t copied = 0;
+  for (;;) {
+    const std::int64_t count = section_file_.Read(chunk.get(), kChunk, error);
+    if (count < 0) return Failure(ErrorKind::kReadFailed, section_name, error.reason);
+    if (count == 0) break;
+    out.WriteBytes(chunk.get(), static_cast<std::size_t>(count));
+    if (out.Failed()) {
+      return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
+    }
+    copied += static_cast<std::uint64_t>(count);
+  }
+  // The section file must hold exactly the records written to it.
+  if (copied != static_cast<std::uint64_t>(pd_seq_ - 1) * iges::kRecordBytes) {
+    return Failure(ErrorKind::kReadFailed, section_name, "the file changed during the conversion");
+  }
+  return {Outcome::kConverted, {}, 0};
+}
+
+ConversionResult Run::Execute() {
+  if (request_.in_path.empty()) return {Outcome::kNoFileChosen, {}, 0};
+
+  SystemError error;
+  input_ = NativeFile::Open(request_.in_path, NativeFile::Mode::kRead, error);
+  if (!input_.IsOpen() || input_.IsDirectory()) return {Outcome::kInputMissing, {}, 0};
+  input_size_ = input_.RegularSize();
+
+  if (ConversionResult check = CheckOutputPlace(); check.outcome != Outcome::kConverted) {
+    return check;
+  }
+  PendingOutput output(request_.out_path);
+  if (!output.Create(error)) {
+    return Failure(ErrorKind::kCannotCreate, PathText(request_.out_path), error.reason);
+  }
+  if (ConversionResult opened = OpenSectionFile(); opened.outcome != Outcome::kConverted) {
+    return opened;
+  }
+
+  const iges::LocalTime time = request_.clock ? request_.clock() : SystemLocalTime();
+  BufferedWriter out(output.File());
+  BufferedWriter section(section_file_);
+  iges::WriteStartGlobal(time, out);
+
+  LineReader reader(input_);
+  ConversionResult result = PointLoop(reader, out, section);
+  if (result.outcome != Outcome::kConverted) return result;
+  input_.Close(error);
+
+  if (!section.Flush()) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.section_path),
+                   section.Error().reason);
+  }
+  if (ConversionResult merged = AppendSection(out); merged.outcome != Outcome::kConverted) {
+    return merged;
+  }
+  iges::WriteTerminate(de_seq_, pd_seq_, out);
+  if (!out.Flush()) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
+  }
+  if (!Progress(input_size_ > 0 ? static_cast<std::uint64_t>(input_size_) : 0)) {
+    return Failure(ErrorKind::kCancelled);
+  }
+  if (!output.Commit(error)) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), error.reason);
+  }
+  section_file_.Close(error);
+  return result;
+}
+
+}  // namespace
+
+ConversionResult RunConversion(const ConversionRequest& request) {
+  Run run(request);
+  return run.Execute();
+}
+
+std::string ResultMessage(const ConversionResult& result) {
+  switch (result.outcome) {
+    case Outcome::kConverted:
+      return kMessageConverted;
+    case Outcome::kNoFileChosen:
+      return kMessageNoFileChosen;
+    case Outcome::kInputMissing:
+      return kMessageInputMissing;
+    case Outcome::kFailed:
+      break;
+  }
+  return ErrorMessage(result.error);
+}
+
+iges::LocalTime SystemLocalTime() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+}  // namespace karvonel::conversion

@@ -1,0 +1,91 @@
+#include "conversion/line_reader.h"
+
+#include <cstring>
+
+namespace karvonel::conversion {
+
+LineReader::LineReader(NativeFile& file) : file_(file), buffer_(new char[kCapacity]) {}
+
+bool LineReader::Fill() {
+  if (at_end_ || failed_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  const std::int64_t count = file_.Read(buffer_.get() + end_, kCapacity - end_, error_);
+  if (count < 0) {
+    failed_ = true;
+    return false;
+  }
+  if (count == 0) {
+    at_end_ = true;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(count);
+  read_ += static_cast<std::uint64_t>(count);
+  return true;
+}
+
+LineReader::Status LineReader::Next(std::string_view& line) {
+  if (!started_) {
+    started_ = true;
+    while (end_ < 3 && Fill()) {
+    }
+    if (failed_) return Status::kReadFailed;
+    if (end_ >= 3 && std::memcmp(buffer_.get(), "\xEF\xBB\xBF", 3) == 0) {
+      begin_ = 3;
+      consumed_ = 3;
+    }
+  }
+  std::size_t scanned = begin_;  // bytes before this position hold no line end
+  for (;;) {
+    const char* data = buffer_.get();
+    const char* found = nullptr;
+    for (const char* p = data + scanned; p < data + end_; ++p) {
+      if (*p == '\n' || *p == '\r') {
+        found = p;
+        break;
+      }
+    }
+    if (found != nullptr) {
+      const std::size_t stop = static_cast<std::size_t>(found - data);
+      if (*found == '\r' && stop + 1 == end_ && !at_end_) {
+        // A CR at the end of the buffer: its LF, if any, is still unread.
+        // Fill moves the unread part to the front of the buffer, so the scan
+        // resumes at the CR's new place, now with its follower or the end.
+        const std::size_t offset = stop - begin_;
+        Fill();
+        if (failed_) return Status::kReadFailed;
+        scanned = begin_ + offset;
+        continue;
+      }
+      ++line_number_;
+      if (stop - begin_ > kMaxLineLength) return Status::kTooLong;
+      line = std::string_view(data + begin_, stop - begin_);
+      std::size_t next = stop + 1;
+      if (*found == '\r' && next < end_ && data[next] == '\n') ++next;
+      consumed_ += next - begin_;
+      begin_ = next;
+      return Status::kLine;
+    }
+    if (end_ - begin_ > kMaxLineLength) {
+      ++line_number_;
+      return Status::kTooLong;
+    }
+    scanned = end_;
+    const std::size_t offset = scanned - begin_;
+    if (!Fill()) {
+      if (failed_) return Status::kReadFailed;
+      if (begin_ == end_) return Status::kEnd;
+      ++line_number_;  // the last line, without a line end
+      line = std::string_view(buffer_.get() + begin_, end_ - begin_);
+      consumed_ += end_ - begin_;
+      begin_ = end_;
+      return Status::kLine;
+    }
+    scanned = begin_ + offset;
+  }
+}
+
+}  // namespace karvonel::conversion

@@ -1,0 +1,55 @@
+// The lines of a point list, read through a fixed buffer.
+//
+// CR LF, a lone CR and a lone LF each end a line; the last line may lack its
+// line end. A UTF-8 byte-order mark at the very start is skipped. Lines longer
+// than the limit are refused without being buffered, so memory stays bounded
+// whatever the input.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "conversion/native_file.h"
+
+namespace karvonel::conversion {
+
+// The longest line a point list may have, in bytes.
+inline constexpr std::size_t kMaxLineLength = 32766;
+
+class LineReader {
+ public:
+  enum class Status { kLine, kEnd, kTooLong, kReadFailed };
+
+  explicit LineReader(NativeFile& file);
+
+  // Reads the next line into `line` (valid until the next call). kTooLong: the
+  // line has more than kMaxLineLength bytes; kReadFailed: see Error().
+  Status Next(std::string_view& line);
+
+  // The number of the line last returned (or refused), counted from 1.
+  std::int64_t LineNumber() const { return line_number_; }
+  // Bytes of the file consumed so far.
+  std::uint64_t BytesConsumed() const { return consumed_; }
+  // Bytes read from the file so far.
+  std::uint64_t BytesRead() const { return read_; }
+  const SystemError& Error() const { return error_; }
+
+ private:
+  bool Fill();  // reads more after the unread part; false at the end or failure
+
+  static constexpr std::size_t kCapacity = 1 << 20;
+  NativeFile& file_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t begin_ = 0;  // start of the unread part
+  std::size_t end_ = 0;    // end of the data in the buffer
+  bool at_end_ = false;
+  bool failed_ = false;
+  bool started_ = false;
+  std::int64_t line_number_ = 0;
+  std::uint64_t consumed_ = 0;
+  std::uint64_t read_ = 0;
+  SystemError error_;
+};
+
+}  // namespace karvonel::conversion

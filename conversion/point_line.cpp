@@ -1,0 +1,26 @@
+#include "conversion/point_line.h"
+
+#include "conversion/leading_number.h"
+
+namespace karvonel::conversion {
+
+PointLine ParsePointLine(std::string_view line) {
+  PointLine point;
+  point.has_point = line.find_first_not_of(" \t") != std::string_view::npos;
+  if (!point.has_point) return point;
+
+  double* const coordinates[3] = {&point.x, &point.y, &point.z};
+  std::size_t start = 0;
+  for (double* coordinate : coordinates) {
+    if (start > line.size()) break;  // the line has no such field: it reads 0
+    std::size_t comma = line.find(',', start);
+    if (comma == std::string_view::npos) comma = line.size();
+    const LeadingNumberResult number = LeadingNumber(line.substr(start, comma - start));
+    if (number.out_of_range) point.out_of_range = true;
+    *coordinate = number.value;
+    start = comma + 1;
+  }
+  return point;
+}
+
+}  // namespace karvonel::conversion

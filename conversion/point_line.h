@@ -1,0 +1,23 @@
+// ParsePointLine: one line of a point list into the coordinates of a point.
+#pragma once
+
+#include <string_view>
+
+namespace karvonel::conversion {
+
+struct PointLine {
+  // False for a line of nothing but blanks and tabs: it holds no point.
+  bool has_point = false;
+  // A field's number is beyond the range of a double; the line is refused.
+  bool out_of_range = false;
+  double x = 0;
+  double y = 0;
+  double z = 0;
+};
+
+// Splits `line` (without its line end) at its commas: X, Y and Z are fields 1, 2
+// and 3, each read by LeadingNumber; a field the line does not have reads as 0
+// and fields after the third are ignored. Nothing carries over between lines.
+PointLine ParsePointLine(std::string_view line);
+
+}  // namespace karvonel::conversion

@@ -1,0 +1,114 @@
+#include "iges/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace karvonel::iges {
+namespace {
+
+constexpr int kSignificantDigits = 15;
+
+// The decimal digits (no leading or trailing zeros) and the decimal exponent of
+// the first digit of a positive finite value rounded to 15 significant digits.
+struct Decimal {
+  char digits[kSignificantDigits + 2];
+  int count = 0;
+  int exponent = 0;
+};
+
+// Splits the scientific text "d.ddde±xx" produced by std::to_chars.
+void SplitScientific(const char* text, const char* end, Decimal& decimal) {
+  decimal.count = 0;
+  const char* p = text;
+  for (; p < end && *p != 'e'; ++p) {
+    if (*p != '.') decimal.digits[decimal.count++] = *p;
+  }
+  int exponent = 0;
+  std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
+  decimal.exponent = exponent;
+  while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0') --decimal.count;
+}
+
+void RoundTo15Digits(double magnitude, Decimal& decimal) {
+  char text[40];
+  // The shortest text that reads back as the value: when it has 15 digits or
+  // fewer it is also the value rounded to 15 digits, and it is the fast path.
+  auto shortest = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+  int digits = 0;
+  for (const char* p = text; p < shortest.ptr && *p != 'e'; ++p) digits += (*p != '.');
+  if (digits <= kSignificantDigits) {
+    SplitScientific(text, shortest.ptr, decimal);
+    return;
+  }
+  auto rounded = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
+                               kSignificantDigits - 1);
+  SplitScientific(text, rounded.ptr, decimal);
+}
+
+}  // namespace
+
+std::size_t NumberTextTo(char* out, double value) {
+  if (!std::isfinite(value) || value == 0) {
+    out[0] = ' ';
+    out[1] = '0';
+    return 2;
+  }
+  char* p = out;
+  *p++ = std::signbit(value) ? '-' : ' ';
+  Decimal d;
+  RoundTo15Digits(std::fabs(value), d);
+
+  if (d.exponent < -4 || d.exponent >= kSignificantDigits) {
+    *p++ = d.digits[0];
+    if (d.count > 1) {
+      *p++ = '.';
+      std::memcpy(p, d.digits + 1, d.count - 1);
+      p += d.count - 1;
+    }
+    *p++ = 'E';
+    *p++ = d.exponent < 0 ? '-' : '+';
+    int e = std::abs(d.exponent);
+    if (e < 10) *p++ = '0';
+    p = std::to_chars(p, p + 4, e).ptr;
+    return static_cast<std::size_t>(p - out);
+  }
+  if (d.exponent < 0) {
+    // 0.00ddd is written .00ddd: no zero before the decimal mark.
+    *p++ = '.';
+    for (int i = -1; i > d.exponent; --i) *p++ = '0';
+    std::memcpy(p, d.digits, d.count);
+    p += d.count;
+    return static_cast<std::size_t>(p - out);
+  }
+  const int whole = d.exponent + 1;  // digits before the decimal mark
+  for (int i = 0; i < whole; ++i) *p++ = i < d.count ? d.digits[i] : '0';
+  if (d.count > whole) {
+    *p++ = '.';
+    std::memcpy(p, d.digits + whole, d.count - whole);
+    p += d.count - whole;
+  }
+  return static_cast<std::size_t>(p - out);
+}
+
+std::size_t NumberTextTo(char* out, std::int64_t value) {
+  char* p = out;
+  *p++ = value < 0 ? '-' : ' ';
+  // Through the unsigned magnitude, so the most negative value has no overflow.
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                      : static_cast<std::uint64_t>(value);
+  p = std::to_chars(p, out + kMaxNumberText, magnitude).ptr;
+  return static_cast<std::size_t>(p - out);
+}
+
+std::string NumberText(double value) {
+  char text[kMaxNumberText];
+  return std::string(text, NumberTextTo(text, value));
+}
+
+std::string NumberText(std::int64_t value) {
+  char text[kMaxNumberText];
+  return std::string(text, NumberTextTo(text, value));
+}
+
+}  // namespace karvonel::iges

@@ -1,0 +1,91 @@
+#include "iges/point_entity.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "iges/number_text.h"
+#include "iges/seq_field.h"
+
+namespace karvonel::iges {
+namespace {
+
+// The fixed fields of the two Directory Entry lines. Field 2 of DE line 1 (the
+// parameter data pointer) and field 10 of each line (section letter and
+// sequence number) are filled in per point.
+constexpr char kDe1Template[] =
+    "     116"   // 1 entity type
+    "        "   // 2 parameter data pointer, per point
+    "       1"   // 3 structure
+    "       1"   // 4 line font pattern
+    "       1"   // 5 level
+    "        "   // 6 view
+    "       0"   // 7 transformation matrix
+    "        "   // 8 label display associativity
+    " 0000000"   // 9 status number
+    "        ";  // 10 sequence, per point
+constexpr char kDe2Template[] =
+    "     116"   // 11 entity type
+    "       0"   // 12 line weight
+    "       0"   // 13 colour
+    "       1"   // 14 parameter line count
+    "       0"   // 15 form
+    "        "   // 16 reserved
+    "        "   // 17 reserved
+    "        "   // 18 entity label
+    "        "   // 19 entity subscript
+    "        ";  // 20 sequence, per point
+static_assert(sizeof kDe1Template - 1 == kRecordLength);
+static_assert(sizeof kDe2Template - 1 == kRecordLength);
+
+constexpr std::size_t kPointerColumn = 8;       // field 2 starts in column 9
+constexpr std::size_t kSequenceColumn = 72;     // field 10 starts in column 73
+constexpr std::size_t kDePointerColumn = 64;    // the P line's DE pointer, column 65
+
+}  // namespace
+
+PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq,
+                             std::int32_t pd_seq, PointRecords& records) {
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return PointStatus::kNotFinite;
+
+  // Parameter data: "116," X "," Y "," Z ";", padded with blanks to 64 columns.
+  // Each number text is at most kMaxNumberText long, so the scratch space holds
+  // even a text that turns out too long.
+  char data[4 + 3 * kMaxNumberText + 3];
+  char* p = data;
+  std::memcpy(p, "116,", 4);
+  p += 4;
+  p += NumberTextTo(p, x);
+  *p++ = ',';
+  p += NumberTextTo(p, y);
+  *p++ = ',';
+  p += NumberTextTo(p, z);
+  *p++ = ';';
+  const auto length = static_cast<std::size_t>(p - data);
+  if (length > kParameterColumns) return PointStatus::kDataTooLong;
+
+  std::memcpy(records.p, data, length);
+  std::memset(records.p + length, ' ', kParameterColumns - length);
+  SeqFieldTo(records.p + kDePointerColumn, ' ', de_seq);
+  SeqFieldTo(records.p + kSequenceColumn, 'P', pd_seq);
+
+  std::memcpy(records.de1, kDe1Template, kRecordLength);
+  SeqFieldTo(records.de1 + kPointerColumn, ' ', pd_seq);
+  SeqFieldTo(records.de1 + kSequenceColumn, 'D', de_seq);
+
+  std::memcpy(records.de2, kDe2Template, kRecordLength);
+  SeqFieldTo(records.de2 + kSequenceColumn, 'D', de_seq + 1);
+  return PointStatus::kOk;
+}
+
+PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq,
+                             std::int32_t pd_seq, RecordWriter& out, RecordWriter& tmp) {
+  PointRecords records;
+  const PointStatus status = BuildPointEntity(x, y, z, de_seq, pd_seq, records);
+  if (status != PointStatus::kOk) return status;
+  out.WriteRecord(records.De1());
+  out.WriteRecord(records.De2());
+  tmp.WriteRecord(records.P());
+  return PointStatus::kOk;
+}
+
+}  // namespace karvonel::iges

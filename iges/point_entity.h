@@ -1,0 +1,49 @@
+// The records of one IGES Point entity (type 116): two Directory Entry lines and
+// one Parameter Data line.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "iges/record.h"
+#include "iges/record_writer.h"
+
+namespace karvonel::iges {
+
+// Columns 1 to 64 of the P line hold the parameter data text.
+inline constexpr std::size_t kParameterColumns = 64;
+
+// The most points one file can hold: the D sequence numbers of the last point,
+// 2n - 1 and 2n, must fit the seven digits of a sequence field.
+inline constexpr std::int32_t kMaxPoints = 4'999'999;
+
+enum class PointStatus {
+  kOk,
+  kDataTooLong,  // "116," and the three number texts and ";" exceed 64 columns
+  kNotFinite,    // a coordinate is NaN or infinite
+};
+
+struct PointRecords {
+  char de1[kRecordLength];
+  char de2[kRecordLength];
+  char p[kRecordLength];
+
+  std::string_view De1() const { return {de1, kRecordLength}; }
+  std::string_view De2() const { return {de2, kRecordLength}; }
+  std::string_view P() const { return {p, kRecordLength}; }
+};
+
+// Builds the three records of the point (x, y, z) whose DE line 1 has the
+// sequence number `de_seq` (DE line 2 has de_seq + 1) and whose P line has
+// `pd_seq`. The caller keeps de_seq + 1 <= kMaxSeqNumber. On a status other than
+// kOk the contents of `records` are unspecified.
+PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq,
+                             std::int32_t pd_seq, PointRecords& records);
+
+// Builds the point's records and, only when all three are complete, writes DE
+// line 1 and DE line 2 to `out` and the P line to `tmp`. On failure nothing is
+// written. The counters are the caller's to advance (de_seq by 2, pd_seq by 1).
+PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq,
+                             std::int32_t pd_seq, RecordWriter& out, RecordWriter& tmp);
+
+}  // namespace karvonel::iges
