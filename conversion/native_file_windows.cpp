@@ -1,0 +1,273 @@
+// NativeFile on Windows: the wide-character file API, so every path reaches the
+// system as UTF-16 whatever the ANSI code page, and no C run-time text mode.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// <windows.h> maps ReplaceFile to ReplaceFileW; this file defines its own.
+#undef ReplaceFile
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+#include "conversion/native_file.h"
+
+namespace karvonel::conversion {
+namespace {
+
+HANDLE AsHandle(void* handle) {
+  return static_cast<HANDLE>(handle);
+}
+
+// The nearest errno value, so callers test `code` the same way everywhere.
+int ErrnoFor(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return EINVAL;
+    case ERROR_NOT_READY:
+      return EAGAIN;
+    default:
+      return EIO;
+  }
+}
+
+std::string Utf8FromWide(const wchar_t* text, int length) {
+  if (length <= 0)
+    return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (size <= 0)
+    return {};
+  std::string out(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+// The system's own message for `code`, in the user's language, as UTF-8.
+std::string SystemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text;
+  if (length > 0 && buffer != nullptr) {
+    DWORD end = length;
+    while (end > 0 &&
+           (buffer[end - 1] == L'\r' || buffer[end - 1] == L'\n' || buffer[end - 1] == L' ')) {
+      --end;
+    }
+    text = Utf8FromWide(buffer, static_cast<int>(end));
+  }
+  if (buffer != nullptr)
+    ::LocalFree(buffer);
+  if (text.empty()) {
+    char fallback[40];
+    std::snprintf(fallback, sizeof fallback, "Windows error %lu", static_cast<unsigned long>(code));
+    text = fallback;
+  }
+  return text;
+}
+
+bool Fail(SystemError& error, DWORD code) {
+  error.code = ErrnoFor(code);
+  error.reason = SystemMessage(code);
+  return false;
+}
+
+bool Fail(SystemError& error) {
+  return Fail(error, ::GetLastError());
+}
+
+// ReadFile and WriteFile take 32-bit counts; larger requests go in pieces.
+constexpr std::size_t kMaxChunk = 1u << 30;
+
+}  // namespace
+
+NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = INVALID_HANDLE_VALUE;
+}
+
+NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
+  if (this != &other) {
+    if (IsOpen())
+      ::CloseHandle(AsHandle(handle_));
+    handle_ = other.handle_;
+    other.handle_ = INVALID_HANDLE_VALUE;
+  }
+  return *this;
+}
+
+NativeFile::~NativeFile() {
+  if (IsOpen())
+    ::CloseHandle(AsHandle(handle_));
+}
+
+NativeFile NativeFile::Open(const std::filesystem::path& path, Mode mode, SystemError& error) {
+  DWORD access = 0;
+  DWORD share = 0;
+  DWORD disposition = 0;
+  switch (mode) {
+    case Mode::kRead:
+      // Others may go on writing, renaming or deleting: the run notices a
+      // change of size itself.
+      access = GENERIC_READ;
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      disposition = OPEN_EXISTING;
+      break;
+    case Mode::kCreateNew:
+      access = GENERIC_WRITE;
+      share = FILE_SHARE_READ;
+      disposition = CREATE_NEW;
+      break;
+    case Mode::kReadWriteKeep:
+      // Shared, so that a second user meets the lock (TryLock) rather than a
+      // sharing violation and can be told what is going on.
+      access = GENERIC_READ | GENERIC_WRITE;
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      disposition = OPEN_ALWAYS;
+      break;
+  }
+  NativeFile file;
+  const HANDLE handle = ::CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    Fail(error);
+  } else {
+    file.handle_ = handle;
+  }
+  return file;
+}
+
+bool NativeFile::IsOpen() const {
+  return AsHandle(handle_) != INVALID_HANDLE_VALUE;
+}
+
+bool NativeFile::IsDirectory() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return IsOpen() && ::GetFileInformationByHandle(AsHandle(handle_), &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::int64_t NativeFile::RegularSize() const {
+  if (!IsOpen() || ::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK || IsDirectory())
+    return -1;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(AsHandle(handle_), &size))
+    return -1;
+  return static_cast<std::int64_t>(size.QuadPart);
+}
+
+std::int64_t NativeFile::Read(char* data, std::size_t size, SystemError& error) {
+  DWORD count = 0;
+  if (::ReadFile(AsHandle(handle_), data, static_cast<DWORD>(std::min(size, kMaxChunk)), &count,
+                 nullptr)) {
+    return static_cast<std::int64_t>(count);
+  }
+  const DWORD code = ::GetLastError();
+  // The writing end of a pipe was closed: that is the end of the input.
+  if (code == ERROR_BROKEN_PIPE)
+    return 0;
+  Fail(error, code);
+  return -1;
+}
+
+bool NativeFile::Write(const char* data, std::size_t size, SystemError& error) {
+  while (size > 0) {
+    DWORD count = 0;
+    if (!::WriteFile(AsHandle(handle_), data, static_cast<DWORD>(std::min(size, kMaxChunk)), &count,
+                     nullptr)) {
+      return Fail(error);
+    }
+    if (count == 0)
+      return Fail(error, ERROR_WRITE_FAULT);
+    data += count;
+    size -= count;
+  }
+  return true;
+}
+
+bool NativeFile::Sync(SystemError& error) {
+  return ::FlushFileBuffers(AsHandle(handle_)) || Fail(error);
+}
+
+bool NativeFile::Truncate(SystemError& error) {
+  return (Rewind(error) && ::SetEndOfFile(AsHandle(handle_))) || Fail(error);
+}
+
+bool NativeFile::Rewind(SystemError& error) {
+  LARGE_INTEGER start{};
+  return ::SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN) || Fail(error);
+}
+
+bool NativeFile::TryLock(bool& busy, SystemError& error) {
+  busy = false;
+  // The whole file, as far as it could ever grow. The lock goes with the
+  // handle: Windows releases it when the handle is closed.
+  OVERLAPPED from_start{};
+  if (::LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                   MAXDWORD, MAXDWORD, &from_start)) {
+    return true;
+  }
+  const DWORD code = ::GetLastError();
+  busy = code == ERROR_LOCK_VIOLATION || code == ERROR_SHARING_VIOLATION;
+  return Fail(error, code);
+}
+
+bool NativeFile::Close(SystemError& error) {
+  if (!IsOpen())
+    return true;
+  const HANDLE handle = AsHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  return ::CloseHandle(handle) || Fail(error);
+}
+
+bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                 SystemError& error) {
+  // WRITE_THROUGH: the call returns only once the new name is on the disk.
+  return ::MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+         Fail(error);
+}
+
+void RemoveFileQuietly(const std::filesystem::path& path) {
+  ::DeleteFileW(path.c_str());
+}
+
+std::string UniqueSuffix() {
+  static std::atomic<unsigned> counter{0};
+  char text[48];
+  std::snprintf(text, sizeof text, "%lu-%u", static_cast<unsigned long>(::GetCurrentProcessId()),
+                counter++);
+  return text;
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace karvonel::conversion
