@@ -1,0 +1,573 @@
+// The main window as a user meets it: layout, tab order, menus, the three
+// lists, the two paths, conversions and their messages, the About window and
+// the two ways to end the program.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include "ui/file_lists.h"
+#include "ui/frm_about.h"
+#include "ui/frm_karvonel.h"
+#include "ui_test_support.h"
+
+using karvonel::ui::DirectoryList;
+using karvonel::ui::FileList;
+using karvonel::ui::FrmAbout;
+using karvonel::ui::FrmKarvonel;
+using karvonel::ui::testing::IsA;
+using karvonel::ui::testing::ModalWatcher;
+using karvonel::ui::testing::ReadAll;
+using karvonel::ui::testing::WriteText;
+
+namespace {
+
+const QByteArray kTwoPoints = "1,2,3\r\n4,5,6\r\n";
+const QByteArray kEarlierOutput = "earlier\r\n";
+
+QString Native(const QString& path) {
+  return QDir::toNativeSeparators(path);
+}
+
+QStringList Texts(const QListWidget* list) {
+  QStringList texts;
+  for (int row = 0; row < list->count(); ++row) {
+    texts.append(list->item(row)->text());
+  }
+  return texts;
+}
+
+void ClickItem(FileList* list, const QString& name) {
+  const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+  QVERIFY2(found.size() == 1, qPrintable(name));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(found.front()).center());
+}
+
+// Opens an entry of the directory list with Enter or with a double-click.
+void OpenEntry(DirectoryList* list, const QString& name, bool double_click) {
+  const QList<QTreeWidgetItem*> found =
+      list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+  QVERIFY2(found.size() == 1, qPrintable(name));
+  if (double_click) {
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                       list->visualItemRect(found.front()).center());
+  } else {
+    list->setFocus();
+    list->setCurrentItem(found.front());
+    QTest::keyClick(list, Qt::Key_Return);
+  }
+}
+
+// A click that goes through the window system, so a modal window blocks it.
+void ClickThroughWindowSystem(QWidget* window, QWidget* target) {
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                    target->mapTo(window, target->rect().center()));
+}
+
+}  // namespace
+
+class FrmKarvonelTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir root_;
+  QStringList messages_;
+
+  QString Path(const QString& relative) const { return QDir(root_.path()).filePath(relative); }
+
+  // The window on `folder`, with the drives A, B and one that is missing; its
+  // messages go to messages_.
+  std::unique_ptr<FrmKarvonel> Open(const QString& folder) {
+    auto window = std::make_unique<FrmKarvonel>(
+        QList<karvonel::ui::Drive>{{Path("a"), "A"}, {Path("b"), "B"}, {Path("missing"), "M"}},
+        folder);
+    window->SetMessageFunction([this](const QString& text) { messages_.append(text); });
+    window->show();
+    return window;
+  }
+
+  template <typename T>
+  static T* Control(QWidget* window, const char* name) {
+    return window->findChild<T*>(QLatin1String(name));
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(root_.isValid());
+    // The conversion leaves "para.sec" in the current folder.
+    QVERIFY(QDir::setCurrent(root_.path()));
+    QDir root(root_.path());
+    for (const char* folder : {"a", "a/my.data", "a/sub", "b"}) {
+      QVERIFY(root.mkpath(QLatin1String(folder)));
+    }
+    for (const char* file :
+         {"a/pts.csv", "a/b.CSV", "a/notes.txt", "a/my.data/q.csv", "b/only.csv"}) {
+      QVERIFY(WriteText(Path(QLatin1String(file)), kTwoPoints));
+    }
+  }
+
+  void init() { messages_.clear(); }
+
+  void geometry_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+    QTest::newRow("Drv1") << "Drv1" << QRect(120, 120, 2655, 300);
+    QTest::newRow("Dir1") << "Dir1" << QRect(120, 480, 2655, 2400);
+    QTest::newRow("Fil1") << "Fil1" << QRect(2880, 480, 2655, 2430);
+    QTest::newRow("Txt1") << "Txt1" << QRect(120, 3360, 5415, 270);
+    QTest::newRow("Lbl1") << "Lbl1" << QRect(120, 3000, 855, 255);
+    QTest::newRow("Cmd1") << "Cmd1" << QRect(120, 4680, 1215, 255);
+    QTest::newRow("Lbl2") << "Lbl2" << QRect(120, 3960, 1215, 255);
+    QTest::newRow("Txt2") << "Txt2" << QRect(120, 4320, 5415, 270);
+    QTest::newRow("Cmd2") << "Cmd2" << QRect(4320, 4680, 1215, 255);
+    QTest::newRow("Line1") << "Line1" << QRect(120, 3720, 5415, 15);
+  }
+
+  void geometry() {
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    const auto window = Open(Path("a"));
+    QWidget* control = window->findChild<QWidget*>(name);
+    QVERIFY(control != nullptr);
+    QCOMPARE(control->parentWidget(), window->centralWidget());
+    const QRect pixels(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
+    QCOMPARE(control->geometry(), pixels);
+    // The layout is fixed: a larger window moves and stretches nothing.
+    window->resize(window->width() + 200, window->height() + 150);
+    QCoreApplication::processEvents();
+    QCOMPARE(control->geometry(), pixels);
+  }
+
+  void clientAreaBelowTheMenuBar() {
+    const auto window = Open(Path("a"));
+    QCOMPARE(window->centralWidget()->size(), QSize(5655 / 15, 5070 / 15));
+    QVERIFY(window->menuBar()->height() > 0);
+    QCOMPARE(window->centralWidget()->y(), window->menuBar()->height());
+  }
+
+  void tabOrderStartsAtTheDriveList() {
+    const auto window = Open(Path("a"));
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("Drv1"));
+    QStringList order;
+    for (int step = 0; step < 7; ++step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      order.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(order, (QStringList{"Dir1", "Fil1", "Txt1", "Cmd1", "Txt2", "Cmd2", "Drv1"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("Cmd2"));
+  }
+
+  void captions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Lbl1") << "Lbl1" << QStringLiteral("ファイル名");
+    QTest::newRow("Lbl2") << "Lbl2" << QStringLiteral("出力ファイル名");
+    QTest::newRow("Cmd1") << "Cmd1" << QStringLiteral("変\u3000換");
+    QTest::newRow("Cmd2") << "Cmd2" << QStringLiteral("取\u3000消");
+    QTest::newRow("Txt1 empty") << "Txt1" << QString();
+    QTest::newRow("Txt2 empty") << "Txt2" << QString();
+  }
+
+  void captions() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    const auto window = Open(Path("a"));
+    QCOMPARE(window->windowTitle(), QString("Karvonel"));
+    QWidget* control = window->findChild<QWidget*>(name);
+    QVERIFY(control != nullptr);
+    QCOMPARE(control->property("text").toString(), text);
+  }
+
+  void menus() {
+    const auto window = Open(Path("a"));
+    const QList<QAction*> headings = window->menuBar()->actions();
+    QCOMPARE(headings.size(), 2);
+    const QStringList expected[] = {{"ファイル(&F)", "終了(&X)"},
+                                    {"ヘルプ(&H)", "バージョン表示(&A)"}};
+    for (int i = 0; i < 2; ++i) {
+      QCOMPARE(headings[i]->text(), expected[i][0]);
+      QVERIFY(headings[i]->menu() != nullptr);
+      const QList<QAction*> items = headings[i]->menu()->actions();
+      QCOMPARE(items.size(), 1);
+      QCOMPARE(items[0]->text(), expected[i][1]);
+      QVERIFY(items[0]->shortcut().isEmpty());
+      QVERIFY(items[0]->isEnabled() && items[0]->isVisible() && !items[0]->isSeparator());
+    }
+  }
+
+  void enterAndEscapePressNoButton() {
+    const auto window = Open(Path("a"));
+    QSignalSpy quit(qApp, &QCoreApplication::aboutToQuit);
+    for (const char* name : {"Cmd1", "Cmd2", "Txt2"}) {
+      QWidget* control = window->findChild<QWidget*>(QLatin1String(name));
+      control->setFocus();
+      QTest::keyClick(control, Qt::Key_Return);
+      QTest::keyClick(control, Qt::Key_Enter);
+      QTest::keyClick(control, Qt::Key_Escape);
+    }
+    QCOMPARE(messages_, QStringList());
+    // Space does press the button that has the focus.
+    Control<QPushButton>(window.get(), "Cmd1")->setFocus();
+    QTest::keyClick(Control<QPushButton>(window.get(), "Cmd1"), Qt::Key_Space);
+    QCOMPARE(messages_, QStringList{"ファイル名を選択してください"});
+  }
+
+  void listsAtStart() {
+    const auto window = Open(Path("a"));
+    QCOMPARE(window->InPath(), QString());
+    QCOMPARE(window->OutPath(), QString());
+    QCOMPARE(Control<QComboBox>(window.get(), "Drv1")->currentText(), QString("A"));
+    auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
+    QCOMPARE(dir1->Path(), Path("a"));
+    QTreeWidgetItem* open = dir1->currentItem();
+    QCOMPARE(open->text(0), QString("a"));
+    QCOMPARE(open->childCount(), 2);
+    QCOMPARE(open->child(0)->text(0), QString("my.data"));
+    QCOMPARE(open->child(1)->text(0), QString("sub"));
+    QVERIFY(open->parent() != nullptr);  // the path above the open folder
+    auto* fil1 = Control<FileList>(window.get(), "Fil1");
+    QCOMPARE(Texts(fil1), (QStringList{"b.CSV", "pts.csv"}));
+    QVERIFY(fil1->selectedItems().isEmpty());
+    QCOMPARE(fil1->selectionMode(), QAbstractItemView::SingleSelection);
+  }
+
+  void choosingAFileSetsBothPaths_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("key");  // 0: a mouse click on `file`
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("mouse") << "a" << 0 << "pts.csv"
+                           << "a/pts.igs";
+    QTest::newRow("keyboard, first") << "a" << int(Qt::Key_Home) << "b.CSV"
+                                     << "a/b.igs";
+    QTest::newRow("keyboard, last") << "a" << int(Qt::Key_End) << "pts.csv"
+                                    << "a/pts.igs";
+    // The extension of the file name is replaced, not the path cut at the
+    // first full stop.
+    QTest::newRow("full stop in a folder") << "a/my.data" << 0 << "q.csv"
+                                           << "a/my.data/q.igs";
+  }
+
+  void choosingAFileSetsBothPaths() {
+    QFETCH(QString, folder);
+    QFETCH(int, key);
+    QFETCH(QString, file);
+    QFETCH(QString, out);
+    const auto window = Open(Path(folder));
+    auto* fil1 = Control<FileList>(window.get(), "Fil1");
+    if (key == 0) {
+      ClickItem(fil1, file);
+    } else {
+      fil1->setFocus();
+      QTest::keyClick(fil1, Qt::Key(key));
+    }
+    QCOMPARE(fil1->SelectedName(), file);
+    QCOMPARE(window->InPath(), Native(Path(folder + "/" + file)));
+    QCOMPARE(window->OutPath(), Native(Path(out)));
+    QCOMPARE(Control<QLineEdit>(window.get(), "Txt1")->text(), window->InPath());
+    QCOMPARE(Control<QLineEdit>(window.get(), "Txt2")->text(), window->OutPath());
+  }
+
+  void typingInTheOutputBox() {
+    const auto window = Open(Path("a"));
+    ClickItem(Control<FileList>(window.get(), "Fil1"), "pts.csv");
+    const QString in_path = window->InPath();
+    auto* txt2 = Control<QLineEdit>(window.get(), "Txt2");
+    txt2->setFocus();
+    QTest::keyClick(txt2, Qt::Key_End);
+    QString typed = Native(Path("a/pts.igs"));
+    for (const QChar c : QStringLiteral("_2")) {
+      QTest::keyClick(txt2, c.toLatin1());
+      typed += c;
+      QCOMPARE(window->OutPath(), typed);  // with every keystroke
+    }
+    QTest::keyClick(txt2, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(txt2, Qt::Key_Backspace);
+    QCOMPARE(txt2->text(), QString());
+    QCOMPARE(window->OutPath(), QString());
+
+    // Whatever reaches the input box never becomes the input path.
+    auto* txt1 = Control<QLineEdit>(window.get(), "Txt1");
+    txt1->setFocus();
+    QTest::keyClicks(txt1, "zz");
+    QCOMPARE(window->InPath(), in_path);
+
+    // Choosing the file again, even the one still selected, replaces the edit.
+    ClickItem(Control<FileList>(window.get(), "Fil1"), "pts.csv");
+    QCOMPARE(window->OutPath(), Native(Path("a/pts.igs")));
+  }
+
+  void changingDriveOrFolderKeepsThePaths() {
+    const auto window = Open(Path("a"));
+    auto* drv1 = Control<QComboBox>(window.get(), "Drv1");
+    auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
+    auto* fil1 = Control<FileList>(window.get(), "Fil1");
+    ClickItem(fil1, "pts.csv");
+    const QString in_path = Native(Path("a/pts.csv"));
+    const QString out_path = Native(Path("a/pts.igs"));
+    auto paths_kept = [&] {
+      return window->InPath() == in_path && window->OutPath() == out_path &&
+             Control<QLineEdit>(window.get(), "Txt1")->text() == in_path &&
+             Control<QLineEdit>(window.get(), "Txt2")->text() == out_path;
+    };
+
+    OpenEntry(dir1, "sub", false);
+    QCOMPARE(dir1->Path(), Path("a/sub"));
+    QCOMPARE(fil1->count(), 0);
+    QVERIFY(paths_kept());
+
+    drv1->setFocus();
+    QTest::keyClick(drv1, Qt::Key_Down);
+    QCOMPARE(drv1->currentText(), QString("B"));
+    QCOMPARE(dir1->Path(), Path("b"));
+    QCOMPARE(Texts(fil1), QStringList{"only.csv"});
+    QVERIFY(paths_kept());
+
+    // Back on drive A, the folder last open there.
+    QTest::keyClick(drv1, Qt::Key_Up);
+    QCOMPARE(dir1->Path(), Path("a/sub"));
+    QVERIFY(paths_kept());
+
+    // Up to the parent with a double-click; the drive follows the folder.
+    OpenEntry(dir1, "a", true);
+    QCOMPARE(dir1->Path(), Path("a"));
+    QCOMPARE(Texts(fil1), (QStringList{"b.CSV", "pts.csv"}));
+    OpenEntry(dir1, QDir(root_.path()).dirName(), false);
+    QCOMPARE(drv1->currentIndex(), -1);  // no drive holds the folder above A
+    QVERIFY(paths_kept());
+    QCOMPARE(messages_, QStringList());
+  }
+
+  void aDriveThatCannotBeOpenedChangesNothing() {
+    const auto window = Open(Path("a"));
+    auto* drv1 = Control<QComboBox>(window.get(), "Drv1");
+    drv1->setCurrentIndex(2);
+    QCOMPARE(messages_.size(), 1);
+    const QString head = "ドライブ " + Native(Path("missing")) + " を開けません。\n";
+    QVERIFY2(messages_[0].startsWith(head) && messages_[0].size() > head.size(),
+             qPrintable(messages_[0]));
+    QCOMPARE(drv1->currentIndex(), 0);
+    QCOMPARE(Control<DirectoryList>(window.get(), "Dir1")->Path(), Path("a"));
+    QCOMPARE(Texts(Control<FileList>(window.get(), "Fil1")), (QStringList{"b.CSV", "pts.csv"}));
+  }
+
+  void aFolderThatCannotBeOpenedChangesNothing() {
+    QVERIFY(QDir(Path("a")).mkdir("gone"));
+    const auto window = Open(Path("a"));
+    QVERIFY(QDir(Path("a")).rmdir("gone"));
+    auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
+    OpenEntry(dir1, "gone", false);
+    QCOMPARE(messages_.size(), 1);
+    const QString head = "フォルダー " + Native(Path("a/gone")) + " を開けません。\n";
+    QVERIFY2(messages_[0].startsWith(head) && messages_[0].size() > head.size(),
+             qPrintable(messages_[0]));
+    QCOMPARE(dir1->Path(), Path("a"));
+    QCOMPARE(dir1->findItems("gone", Qt::MatchExactly | Qt::MatchRecursive).size(), 1);
+    QCOMPARE(Texts(Control<FileList>(window.get(), "Fil1")), (QStringList{"b.CSV", "pts.csv"}));
+  }
+
+  void conversion_data() {
+    QTest::addColumn<bool>("choose");
+    QTest::addColumn<bool>("delete_input");
+    QTest::addColumn<QString>("out");  // "=": as derived; %F: the folder
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("converted") << true << false << "="
+                               << "変換しました" << true;
+    QTest::newRow("no file chosen") << false << false << "="
+                                    << "ファイル名を選択してください" << false;
+    QTest::newRow("input deleted before the click") << true << true << "="
+                                                    << "ファイル名が存在しません" << false;
+    QTest::newRow("output box emptied") << true << false << ""
+                                        << "出力ファイル名を入力してください" << false;
+    QTest::newRow("output is a folder") << true << false << "%F"
+                                        << "出力ファイル名がフォルダを指しています：%F" << false;
+    QTest::newRow("output folder missing") << true << false << "%F/none/pts.igs"
+                                           << "出力先のフォルダが存在しません：%F/none" << false;
+  }
+
+  void conversion() {
+    QFETCH(bool, choose);
+    QFETCH(bool, delete_input);
+    QFETCH(QString, out);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+    const QString folder = Path(QStringLiteral("run-%1").arg(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(WriteText(folder + "/pts.csv", kTwoPoints));
+    QVERIFY(WriteText(folder + "/pts.igs", kEarlierOutput));
+    QFile::remove(Path("para.sec"));
+
+    const auto window = Open(folder);
+    if (choose) {
+      ClickItem(Control<FileList>(window.get(), "Fil1"), "pts.csv");
+    }
+    if (out != "=") {
+      Control<QLineEdit>(window.get(), "Txt2")->setText(out.replace("%F", Native(folder)));
+    }
+    if (delete_input) {
+      QVERIFY(QFile::remove(folder + "/pts.csv"));
+    }
+    QTest::mouseClick(Control<QPushButton>(window.get(), "Cmd1"), Qt::LeftButton);
+
+    QCOMPARE(messages_, QStringList{message.replace("%F", Native(folder))});
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    const QByteArray output = ReadAll(folder + "/pts.igs");
+    if (!written) {
+      QCOMPARE(output, kEarlierOutput);
+      return;
+    }
+    // 1 Start, 4 Global, 4 Directory Entry, 2 Parameter Data, 1 Terminate.
+    const QList<QByteArray> records = output.split('\n');
+    QCOMPARE(records.size(), 12 + 1);
+    QCOMPARE(records[11].left(80).at(72), 'T');
+    QCOMPARE(ReadAll(Path("para.sec")).size(), 2 * 82);
+  }
+
+  void theWindowStaysUsableAfterAFailure() {
+    const auto window = Open(Path("a"));
+    ClickItem(Control<FileList>(window.get(), "Fil1"), "pts.csv");
+    auto* txt2 = Control<QLineEdit>(window.get(), "Txt2");
+    txt2->setText(Path("none/out.igs"));
+    QTest::mouseClick(Control<QPushButton>(window.get(), "Cmd1"), Qt::LeftButton);
+    txt2->setText(Path("out.igs"));
+    QTest::mouseClick(Control<QPushButton>(window.get(), "Cmd1"), Qt::LeftButton);
+    QCOMPARE(messages_.size(), 2);
+    QCOMPARE(messages_[1], QString("変換しました"));
+    QVERIFY(QFile::exists(Path("out.igs")));
+  }
+
+  void messageBoxHasTheApplicationTitleAndOnlyOk() {
+    FrmKarvonel window({{Path("a"), "A"}}, Path("a"));
+    window.show();
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QMessageBox::StandardButtons buttons;
+    ModalWatcher watcher(IsA<QMessageBox>(), [&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      title = box->windowTitle();
+      text = box->text();
+      icon = box->icon();
+      buttons = box->standardButtons();
+      box->button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(Control<QPushButton>(&window, "Cmd1"), Qt::LeftButton);
+    QVERIFY2(watcher.Failure().isEmpty(), qPrintable(watcher.Failure()));
+    QCOMPARE(title, QString("PrjKarvonel"));
+    QCOMPARE(text, QString("ファイル名を選択してください"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  }
+
+  void cancellingALongConversion() {
+    const QString folder = Path("long");
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(WriteText(folder + "/big.csv", QByteArray("1.5,-2.5,3.25\n").repeated(300000)));
+    QVERIFY(WriteText(folder + "/big.igs", kEarlierOutput));
+    const auto window = Open(folder);
+    window->SetProgressDelay(std::chrono::milliseconds(0));
+    ClickItem(Control<FileList>(window.get(), "Fil1"), "big.csv");
+    auto* cmd1 = Control<QPushButton>(window.get(), "Cmd1");
+
+    Qt::WindowModality modality = Qt::NonModal;
+    bool busy_cursor = false;
+    ModalWatcher watcher(IsA<QProgressDialog>(), [&](QWidget* modal) {
+      modality = modal->windowModality();
+      busy_cursor = QApplication::overrideCursor() != nullptr;
+      ClickThroughWindowSystem(window.get(), cmd1);  // blocked: no second run
+      modal->findChild<QPushButton*>()->click();
+    });
+    QTest::mouseClick(cmd1, Qt::LeftButton);
+
+    QVERIFY2(watcher.Failure().isEmpty(), qPrintable(watcher.Failure()));
+    QCOMPARE(modality, Qt::ApplicationModal);
+    QVERIFY(busy_cursor);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QCOMPARE(messages_, QStringList{"変換を取り消しました。出力ファイルは変更されていません"});
+    QCOMPARE(ReadAll(folder + "/big.igs"), kEarlierOutput);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"big.csv", "big.igs"}));
+    QVERIFY(window->findChildren<QProgressDialog*>().isEmpty());
+  }
+
+  void aboutWindowIsModalAndNewEachTime() {
+    const auto window = Open(Path("a"));
+    QAction* about = window->findChild<QAction*>("mnuAbout");
+    QVERIFY(about != nullptr);
+    auto* cmd1 = Control<QPushButton>(window.get(), "Cmd1");
+
+    QPointer<QWidget> first;
+    bool modal_to_all = false;
+    ModalWatcher ok_button(IsA<FrmAbout>(), [&](QWidget* modal) {
+      first = modal;
+      modal_to_all =
+          modal->windowModality() == Qt::ApplicationModal && modal->parentWidget() == nullptr;
+      ClickThroughWindowSystem(window.get(), cmd1);  // the main window takes no input
+      QTest::mouseClick(Control<QPushButton>(modal, "Cmd1"), Qt::LeftButton);
+    });
+    about->trigger();
+    QVERIFY2(ok_button.Failure().isEmpty(), qPrintable(ok_button.Failure()));
+    QVERIFY(modal_to_all);
+    QCOMPARE(messages_, QStringList());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());  // discarded when closed
+
+    QPointer<QWidget> second;
+    ModalWatcher close_box(IsA<FrmAbout>(), [&](QWidget* modal) {
+      second = modal;
+      modal->close();
+    });
+    about->trigger();
+    QVERIFY2(close_box.Failure().isEmpty(), qPrintable(close_box.Failure()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(second.isNull());
+
+    // With the About window gone, the same click reaches the main window.
+    ClickThroughWindowSystem(window.get(), cmd1);
+    QCOMPARE(messages_, QStringList{"ファイル名を選択してください"});
+  }
+
+  void endingTheProgram_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("cancel button") << "Cmd2";
+    QTest::newRow("File > Exit") << "mnuEnd";
+  }
+
+  void endingTheProgram() {
+    QFETCH(QString, how);
+    const auto window = Open(Path("a"));
+    QSignalSpy about_to_quit(qApp, &QCoreApplication::aboutToQuit);
+    QTimer::singleShot(0, window.get(), [&] {
+      if (how == "Cmd2") {
+        QTest::mouseClick(Control<QPushButton>(window.get(), "Cmd2"), Qt::LeftButton);
+      } else {
+        window->findChild<QAction*>(how)->trigger();
+      }
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(about_to_quit.count(), 1);
+    QCOMPARE(messages_, QStringList());  // no question asked
+  }
+};
+
+QTEST_MAIN(FrmKarvonelTest)
+#include "frm_karvonel_test.moc"

@@ -1,0 +1,67 @@
+// The directory list and the file list of the main window.
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+#include <QTreeWidget>
+
+namespace karvonel::ui {
+
+// The open folder with its parents above it and its sub-folders below it, each
+// indented one step further. Double-click or Enter on an entry opens it.
+class DirectoryList : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit DirectoryList(QWidget* parent = nullptr);
+
+  // The open folder: absolute and "/"-separated, or empty before the first
+  // SetPath.
+  const QString& Path() const { return path_; }
+
+  // Opens `folder` and emits Changed. When the folder cannot be read, returns
+  // the system's reason and shows what it showed before.
+  QString SetPath(const QString& folder);
+
+ signals:
+  void Changed();
+  // The user opened an entry that could not be read.
+  void OpenFailed(const QString& folder, const QString& reason);
+
+ private:
+  void Open(const QModelIndex& index);
+
+  QString path_;
+};
+
+// The "*.csv" files of one folder, by name alone; one can be selected.
+class FileList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit FileList(QWidget* parent = nullptr);
+
+  // The folder whose files are shown: absolute and "/"-separated.
+  const QString& Directory() const { return directory_; }
+
+  // Shows the files of `folder` with none selected. When the folder cannot be
+  // read, returns the system's reason and shows what it showed before.
+  QString SetDirectory(const QString& folder);
+
+  // The selected file name, or empty.
+  QString SelectedName() const;
+
+ signals:
+  // The user selected a file with the mouse or the keyboard, or clicked the
+  // file that was already selected.
+  void Chosen();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  QString directory_;
+  bool loading_ = false;
+};
+
+}  // namespace karvonel::ui

@@ -1,0 +1,31 @@
+// FrmAbout, the About window: the program's name, version and maker.
+#pragma once
+
+#include <QDialog>
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+
+namespace karvonel::ui {
+
+class FrmAbout : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit FrmAbout(QWidget* parent = nullptr);
+
+ protected:
+  // Escape does not close the window; only the OK button and the close box do.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private slots:
+  void Cmd1_Click();
+
+ private:
+  QLabel* lbl1_ = nullptr;
+  QLabel* lbl2_ = nullptr;
+  QPushButton* cmd1_ = nullptr;
+};
+
+}  // namespace karvonel::ui

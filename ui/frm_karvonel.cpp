@@ -1,0 +1,250 @@
+#include "ui/frm_karvonel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <exception>
+#include <utility>
+
+#include "conversion/conversion_run.h"
+#include "conversion/output_path.h"
+#include "ui/application.h"
+#include "ui/conversion_progress.h"
+#include "ui/file_lists.h"
+#include "ui/frm_about.h"
+
+namespace karvonel::ui {
+namespace {
+
+constexpr QRect kClientArea = TwipsRect(0, 0, 5655, 5070);
+
+QPushButton* CreateButton(const QString& caption, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  // Neither button answers Enter or Escape: only a click or Space presses it.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+}  // namespace
+
+FrmKarvonel::FrmKarvonel() : FrmKarvonel(SystemDrives(), QDir::currentPath()) {}
+
+FrmKarvonel::FrmKarvonel(QList<Drive> drives, const QString& start_folder)
+    : drives_(std::move(drives)) {
+  setWindowTitle(QStringLiteral("Karvonel"));
+  setWindowIcon(ApplicationIcon());
+  show_message_ = [this](const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, this);
+    box.exec();
+  };
+
+  CreateControls();
+  CreateMenus();
+
+  // Dir1_Change follows every move of the directory list: it points the drive
+  // list at the drive of the new folder and reloads the file list.
+  if (!dir1_->SetPath(start_folder).isEmpty()) {
+    for (const Drive& drive : std::as_const(drives_)) {
+      if (dir1_->SetPath(drive.root).isEmpty()) {
+        break;
+      }
+    }
+  }
+  drv1_->setFocus();
+  resize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
+}
+
+void FrmKarvonel::SetMessageFunction(MessageFunction show_message) {
+  show_message_ = std::move(show_message);
+}
+
+void FrmKarvonel::SetProgressDelay(std::chrono::milliseconds delay) {
+  progress_delay_ = delay;
+}
+
+void FrmKarvonel::CreateControls() {
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+
+  drv1_ = new QComboBox(client);
+  for (const Drive& drive : std::as_const(drives_)) {
+    drv1_->addItem(drive.label);
+  }
+  dir1_ = new DirectoryList(client);
+  fil1_ = new FileList(client);
+  txt1_ = new QLineEdit(client);
+  txt1_->setReadOnly(true);  // shows the input path; never read back
+  lbl1_ = new QLabel(QStringLiteral("ファイル名"), client);
+  cmd1_ = CreateButton(QStringLiteral("変\u3000換"), client);
+  lbl2_ = new QLabel(QStringLiteral("出力ファイル名"), client);
+  txt2_ = new QLineEdit(client);
+  cmd2_ = CreateButton(QStringLiteral("取\u3000消"), client);
+  line1_ = new QFrame(client);
+  line1_->setFrameShape(QFrame::HLine);
+  line1_->setFrameShadow(QFrame::Plain);
+
+  const struct {
+    QWidget* widget;
+    const char* name;
+    QRect twips;
+  } kControls[] = {
+      {drv1_, "Drv1", {120, 120, 2655, 300}},
+      {dir1_, "Dir1", {120, 480, 2655, 2400}},
+      {fil1_, "Fil1", {2880, 480, 2655, 2430}},
+      {txt1_, "Txt1", {120, 3360, 5415, 270}},
+      {lbl1_, "Lbl1", {120, 3000, 855, 255}},
+      {cmd1_, "Cmd1", {120, 4680, 1215, 255}},
+      {lbl2_, "Lbl2", {120, 3960, 1215, 255}},
+      {txt2_, "Txt2", {120, 4320, 5415, 270}},
+      {cmd2_, "Cmd2", {4320, 4680, 1215, 255}},
+      // The line runs from (120, 3720) to (5520, 3720), both ends drawn.
+      {line1_, "Line1", {120, 3720, 5415, 15}},
+  };
+  for (const auto& control : kControls) {
+    control.widget->setObjectName(QLatin1String(control.name));
+    const QRect& t = control.twips;
+    control.widget->setGeometry(TwipsRect(t.x(), t.y(), t.width(), t.height()));
+  }
+  for (QLabel* label : {lbl1_, lbl2_}) {
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  }
+
+  // The labels and the line take no focus.
+  QWidget::setTabOrder(drv1_, dir1_);
+  QWidget::setTabOrder(dir1_, fil1_);
+  QWidget::setTabOrder(fil1_, txt1_);
+  QWidget::setTabOrder(txt1_, cmd1_);
+  QWidget::setTabOrder(cmd1_, txt2_);
+  QWidget::setTabOrder(txt2_, cmd2_);
+
+  connect(drv1_, &QComboBox::currentIndexChanged, this, &FrmKarvonel::Drv1_Change);
+  connect(dir1_, &DirectoryList::Changed, this, &FrmKarvonel::Dir1_Change);
+  connect(dir1_, &DirectoryList::OpenFailed, this, &FrmKarvonel::OpenFailed);
+  connect(fil1_, &FileList::Chosen, this, &FrmKarvonel::Fil1_Click);
+  connect(txt2_, &QLineEdit::textChanged, this, &FrmKarvonel::Txt2_Change);
+  connect(cmd1_, &QPushButton::clicked, this, &FrmKarvonel::Cmd1_Click);
+  connect(cmd2_, &QPushButton::clicked, this, &FrmKarvonel::Cmd2_Click);
+}
+
+void FrmKarvonel::CreateMenus() {
+  QMenu* mnu_file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  mnu_file->setObjectName(QStringLiteral("mnuFile"));
+  QAction* mnu_end = mnu_file->addAction(QStringLiteral("終了(&X)"));
+  mnu_end->setObjectName(QStringLiteral("mnuEnd"));
+  mnu_end->setMenuRole(QAction::NoRole);
+  connect(mnu_end, &QAction::triggered, this, &FrmKarvonel::mnuEnd_Click);
+
+  QMenu* mnu_help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  mnu_help->setObjectName(QStringLiteral("mnuHelp"));
+  QAction* mnu_about = mnu_help->addAction(QStringLiteral("バージョン表示(&A)"));
+  mnu_about->setObjectName(QStringLiteral("mnuAbout"));
+  mnu_about->setMenuRole(QAction::NoRole);
+  connect(mnu_about, &QAction::triggered, this, &FrmKarvonel::mnuAbout_Click);
+}
+
+void FrmKarvonel::Drv1_Change() {
+  const int index = drv1_->currentIndex();
+  if (index < 0 || index >= drives_.size()) {
+    return;
+  }
+  const Drive& drive = drives_[index];
+  // Each drive keeps the folder last open on it.
+  const QString folder = last_folder_.value(drive.root, drive.root);
+  QString reason = dir1_->SetPath(folder);
+  if (!reason.isEmpty() && folder != drive.root) {
+    reason = dir1_->SetPath(drive.root);
+  }
+  if (reason.isEmpty()) {
+    return;
+  }
+  {
+    const QSignalBlocker block(drv1_);
+    drv1_->setCurrentIndex(drive_index_);
+  }
+  show_message_(QStringLiteral("ドライブ %1 を開けません。\n%2")
+                    .arg(QDir::toNativeSeparators(drive.root), reason));
+}
+
+void FrmKarvonel::Dir1_Change() {
+  const QString& folder = dir1_->Path();
+  const QString reason = fil1_->SetDirectory(folder);
+  if (!reason.isEmpty()) {
+    OpenFailed(folder, reason);
+  }
+  drive_index_ = DriveIndexFor(drives_, folder);
+  if (drive_index_ >= 0) {
+    last_folder_.insert(drives_[drive_index_].root, folder);
+  }
+  const QSignalBlocker block(drv1_);
+  drv1_->setCurrentIndex(drive_index_);
+}
+
+void FrmKarvonel::Fil1_Click() {
+  const QString name = fil1_->SelectedName();
+  if (name.isEmpty()) {
+    return;
+  }
+  QString folder = QDir::toNativeSeparators(fil1_->Directory());
+  if (folder.endsWith(QDir::separator())) {  // a root: "/" or "C:\"
+    folder.chop(1);
+  }
+  in_path_ = folder + QDir::separator() + name;
+  out_path_ = QString::fromStdString(conversion::OutputPathFor(in_path_.toStdString()));
+  txt1_->setText(in_path_);
+  txt2_->setText(out_path_);  // Txt2_Change copies it into OutPath again
+}
+
+void FrmKarvonel::Txt2_Change() {
+  out_path_ = txt2_->text();
+}
+
+void FrmKarvonel::Cmd1_Click() {
+  conversion::ConversionRequest request;
+  request.in_path = FsPath(in_path_);
+  request.out_path = FsPath(out_path_);
+  QString message;
+  {
+    ConversionProgress progress(this, progress_delay_);
+    request.progress = [&progress](std::uint64_t done, std::uint64_t total) {
+      return progress.Update(done, total);
+    };
+    try {
+      message =
+          QString::fromStdString(conversion::ResultMessage(conversion::RunConversion(request)));
+    } catch (const std::exception& error) {  // out of memory, say: report, keep running
+      message =
+          QStringLiteral("変換できませんでした。\n%1").arg(QString::fromLocal8Bit(error.what()));
+    }
+  }
+  show_message_(message);
+}
+
+// Ends the program at once: no question, no closing handler.
+void FrmKarvonel::Cmd2_Click() {
+  QCoreApplication::quit();
+}
+
+void FrmKarvonel::mnuEnd_Click() {
+  QCoreApplication::quit();
+}
+
+void FrmKarvonel::mnuAbout_Click() {
+  auto* about = new FrmAbout;  // no owner window; created afresh each time
+  about->setAttribute(Qt::WA_DeleteOnClose);
+  about->exec();
+}
+
+void FrmKarvonel::OpenFailed(const QString& folder, const QString& reason) {
+  show_message_(QStringLiteral("フォルダー %1 を開けません。\n%2")
+                    .arg(QDir::toNativeSeparators(folder), reason));
+}
+
+}  // namespace karvonel::ui

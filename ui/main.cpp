@@ -1,0 +1,15 @@
+// karvonel: the window program. Starts in the current folder.
+#include <QApplication>
+
+#include "ui/application.h"
+#include "ui/frm_karvonel.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(karvonel::ui::kApplicationTitle);
+  QApplication::setDesktopFileName(QStringLiteral("karvonel"));
+  QApplication::setWindowIcon(karvonel::ui::ApplicationIcon());
+  karvonel::ui::FrmKarvonel window;
+  window.show();
+  return QApplication::exec();
+}
