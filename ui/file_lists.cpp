@@ -98,6 +98,23 @@ QString FileList::SelectedName() const {
   return selected.isEmpty() ? QString() : selected.front()->text();
 }
 
+void FileList::focusInEvent(QFocusEvent* event) {
+  QListWidget::focusInEvent(event);
+  // Qt makes the first file current when the list takes the focus, so Down
+  // would skip it. Until a file is selected, the first Down selects the first.
+  if (!selectionModel()->hasSelection()) {
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  }
+}
+
+QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  // With no file current yet, every key would go to the first file.
+  if (!currentIndex().isValid() && count() > 0 && (action == MoveEnd || action == MovePageDown)) {
+    return indexFromItem(item(count() - 1));
+  }
+  return QListWidget::moveCursor(action, modifiers);
+}
+
 void FileList::mousePressEvent(QMouseEvent* event) {
   QListWidgetItem* const item = itemAt(event->position().toPoint());
   const bool was_selected = item != nullptr && item->isSelected();

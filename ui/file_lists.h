@@ -57,6 +57,8 @@ class FileList : public QListWidget {
   void Chosen();
 
  protected:
+  void focusInEvent(QFocusEvent* event) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:

@@ -61,8 +61,10 @@ void OpenEntry(DirectoryList* list, const QString& name, bool double_click) {
       list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
   QVERIFY2(found.size() == 1, qPrintable(name));
   if (double_click) {
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                       list->visualItemRect(found.front()).center());
+    // The window system sends the first click, then the double-click.
+    const QPoint at = list->visualItemRect(found.front()).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
   } else {
     list->setFocus();
     list->setCurrentItem(found.front());
@@ -248,33 +250,49 @@ class FrmKarvonelTest : public QObject {
 
   void choosingAFileSetsBothPaths_data() {
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<int>("key");  // 0: a mouse click on `file`
+    QTest::addColumn<QString>("keys");  // D: Down, E: End; none: a mouse click on `file`
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("out");
-    QTest::newRow("mouse") << "a" << 0 << "pts.csv"
+    QTest::newRow("mouse") << "a"
+                           << ""
+                           << "pts.csv"
                            << "a/pts.igs";
-    QTest::newRow("keyboard, first") << "a" << int(Qt::Key_Home) << "b.CSV"
-                                     << "a/b.igs";
-    QTest::newRow("keyboard, last") << "a" << int(Qt::Key_End) << "pts.csv"
-                                    << "a/pts.igs";
+    QTest::newRow("keyboard, first Down") << "a"
+                                          << "D"
+                                          << "b.CSV"
+                                          << "a/b.igs";
+    QTest::newRow("keyboard, Down twice") << "a"
+                                          << "DD"
+                                          << "pts.csv"
+                                          << "a/pts.igs";
+    QTest::newRow("keyboard, End") << "a"
+                                   << "E"
+                                   << "pts.csv"
+                                   << "a/pts.igs";
     // The extension of the file name is replaced, not the path cut at the
     // first full stop.
-    QTest::newRow("full stop in a folder") << "a/my.data" << 0 << "q.csv"
+    QTest::newRow("full stop in a folder") << "a/my.data"
+                                           << ""
+                                           << "q.csv"
                                            << "a/my.data/q.igs";
   }
 
   void choosingAFileSetsBothPaths() {
     QFETCH(QString, folder);
-    QFETCH(int, key);
+    QFETCH(QString, keys);
     QFETCH(QString, file);
     QFETCH(QString, out);
     const auto window = Open(Path(folder));
     auto* fil1 = Control<FileList>(window.get(), "Fil1");
-    if (key == 0) {
+    if (keys.isEmpty()) {
       ClickItem(fil1, file);
     } else {
-      fil1->setFocus();
-      QTest::keyClick(fil1, Qt::Key(key));
+      QApplication::setActiveWindow(window.get());
+      QVERIFY(QTest::qWaitForWindowActive(window.get()));
+      fil1->setFocus(Qt::TabFocusReason);
+      for (const QChar key : keys) {
+        QTest::keyClick(fil1, key == u'D' ? Qt::Key_Down : Qt::Key_End);
+      }
     }
     QCOMPARE(fil1->SelectedName(), file);
     QCOMPARE(window->InPath(), Native(Path(folder + "/" + file)));
