@@ -28,6 +28,10 @@ class DirectoryList : public QTreeWidget {
   // The user opened an entry that could not be read.
   void OpenFailed(const QString& folder, const QString& reason);
 
+ protected:
+  // No expand arrows: the tree is always fully open and only indents.
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+
  private:
   void Open(const QModelIndex& index);
 

@@ -1,0 +1,56 @@
+#!/bin/sh
+# Takes screenshots of the main window and the About window as a user sees
+# them, on a virtual X server, and writes docs/main-window.png and
+# docs/about-window.png.
+#
+#   ui/tools/screenshots.sh [path/to/karvonel]     (default: build/ui/karvonel)
+#
+# Needs xvfb (xvfb-run), xdotool, imagemagick (import) and a Japanese font
+# (fonts-noto-cjk); uses openbox for window frames when it is installed. The
+# program starts in examples/, as the README's first command starts it.
+set -eu
+
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+program=$(realpath "${1:-$repo/build/ui/karvonel}")
+
+if [ -z "${KARVONEL_SCREENSHOTS_DISPLAY:-}" ]; then
+  KARVONEL_SCREENSHOTS_DISPLAY=1 exec xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" \
+    "$0" "$program"
+fi
+
+if command -v openbox >/dev/null 2>&1; then
+  openbox >/dev/null 2>&1 &
+  sleep 1
+fi
+
+cd "$repo/examples"
+QT_QPA_PLATFORM=xcb "$program" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+
+main=$(xdotool search --sync --onlyvisible --name '^Karvonel$' | head -n 1)
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+sleep 1
+# Choose the sample point list as a user would: Tab to the file list, Down.
+xdotool key --clearmodifiers Tab Tab Down
+sleep 1
+import -frame -window "$main" "$repo/docs/main-window.png"
+
+# Help > version display.
+xdotool key --clearmodifiers alt+h
+sleep 0.5
+xdotool key --clearmodifiers a
+about=$(xdotool search --sync --onlyvisible --name 'バージョン表示' | head -n 1)
+xdotool windowactivate --sync "$about" 2>/dev/null || true
+sleep 1
+import -frame -window "$about" "$repo/docs/about-window.png"
+
+# OK closes the About window; File > Exit ends the program.
+xdotool key --clearmodifiers space
+sleep 0.5
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key --clearmodifiers x
+wait "$pid"
+trap - EXIT
+echo "wrote docs/main-window.png and docs/about-window.png"
