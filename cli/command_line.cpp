@@ -47,8 +47,10 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
       env.out << kVersionText << "\n";
       return kExitAllConverted;
     } else if (!options_done && arg == "-o") {
-      if (i + 1 >= args.size()) return UsageError(env, "-o には出力ファイル名が必要です");
-      if (output) return UsageError(env, "-o は 1 回だけ指定できます");
+      if (i + 1 >= args.size())
+        return UsageError(env, "-o には出力ファイル名が必要です");
+      if (output)
+        return UsageError(env, "-o は 1 回だけ指定できます");
       output = args[++i];
     } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
       return UsageError(env, "不明なオプションです: " + arg);
@@ -56,7 +58,8 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
       inputs.push_back(arg);
     }
   }
-  if (inputs.empty()) return UsageError(env, "入力ファイルを指定してください");
+  if (inputs.empty())
+    return UsageError(env, "入力ファイルを指定してください");
   if (output && inputs.size() > 1) {
     return UsageError(env, "-o は入力ファイルが 1 つのときだけ使えます");
   }

@@ -6,11 +6,11 @@
 
 namespace karvonel::conversion {
 
-BufferedWriter::BufferedWriter(NativeFile& file)
-    : file_(file), buffer_(new char[kCapacity]) {}
+BufferedWriter::BufferedWriter(NativeFile& file) : file_(file), buffer_(new char[kCapacity]) {}
 
 void BufferedWriter::WriteRecord(std::string_view record) {
-  if (used_ + record.size() + iges::kLineEndLength > kCapacity && !Flush()) return;
+  if (used_ + record.size() + iges::kLineEndLength > kCapacity && !Flush())
+    return;
   if (record.size() + iges::kLineEndLength > kCapacity) {
     WriteBytes(record.data(), record.size());
     WriteBytes(iges::kLineEnd, iges::kLineEndLength);
@@ -23,11 +23,14 @@ void BufferedWriter::WriteRecord(std::string_view record) {
 }
 
 void BufferedWriter::WriteBytes(const char* data, std::size_t size) {
-  if (failed_) return;
+  if (failed_)
+    return;
   if (used_ + size > kCapacity) {
-    if (!Flush()) return;
+    if (!Flush())
+      return;
     if (size > kCapacity) {
-      if (!file_.Write(data, size, error_)) failed_ = true;
+      if (!file_.Write(data, size, error_))
+        failed_ = true;
       return;
     }
   }
@@ -36,8 +39,10 @@ void BufferedWriter::WriteBytes(const char* data, std::size_t size) {
 }
 
 bool BufferedWriter::Flush() {
-  if (failed_) return false;
-  if (used_ > 0 && !file_.Write(buffer_.get(), used_, error_)) failed_ = true;
+  if (failed_)
+    return false;
+  if (used_ > 0 && !file_.Write(buffer_.get(), used_, error_))
+    failed_ = true;
   used_ = 0;
   return !failed_;
 }

@@ -3,10 +3,13 @@
 namespace karvonel::conversion {
 namespace {
 
-std::string LineText(const ConversionError& error) { return std::to_string(error.line); }
+std::string LineText(const ConversionError& error) {
+  return std::to_string(error.line);
+}
 
 std::string WithReason(std::string text, const ConversionError& error) {
-  if (!error.reason.empty()) text += "\n(" + error.reason + ")";
+  if (!error.reason.empty())
+    text += "\n(" + error.reason + ")";
   return text;
 }
 
@@ -24,8 +27,7 @@ std::string ErrorMessage(const ConversionError& error) {
     case ErrorKind::kValueOutOfRange:
       return LineText(error) + " 行目の数値が大きすぎます。変換を中止しました";
     case ErrorKind::kTooManyPoints:
-      return LineText(error) +
-             " 行目で点の数が上限の 4999999 を超えました。変換を中止しました";
+      return LineText(error) + " 行目で点の数が上限の 4999999 を超えました。変換を中止しました";
     case ErrorKind::kOutputPathEmpty:
       return "出力ファイル名を入力してください";
     case ErrorKind::kOutputIsFolder:
@@ -50,25 +52,38 @@ std::string ErrorMessage(const ConversionError& error) {
 }
 
 std::string ErrorSummary(const ConversionError& error) {
-  const std::string where =
-      (error.line > 0 ? " line " + LineText(error) : std::string()) +
-      (error.path.empty() ? std::string() : " path '" + error.path + "'") +
-      (error.reason.empty() ? std::string() : " (" + error.reason + ")");
+  const std::string where = (error.line > 0 ? " line " + LineText(error) : std::string()) +
+                            (error.path.empty() ? std::string() : " path '" + error.path + "'") +
+                            (error.reason.empty() ? std::string() : " (" + error.reason + ")");
   switch (error.kind) {
-    case ErrorKind::kNone: return "no error";
-    case ErrorKind::kLineTooLong: return "line too long:" + where;
-    case ErrorKind::kDataTooLong: return "point data too long:" + where;
-    case ErrorKind::kValueOutOfRange: return "number out of range:" + where;
-    case ErrorKind::kTooManyPoints: return "too many points:" + where;
-    case ErrorKind::kOutputPathEmpty: return "output path empty";
-    case ErrorKind::kOutputIsFolder: return "output is a folder:" + where;
-    case ErrorKind::kOutputFolderMissing: return "output folder missing:" + where;
-    case ErrorKind::kCannotCreate: return "cannot create:" + where;
-    case ErrorKind::kReadFailed: return "read failed:" + where;
-    case ErrorKind::kWriteFailed: return "write failed:" + where;
-    case ErrorKind::kInputChanged: return "input changed:" + where;
-    case ErrorKind::kSectionFileBusy: return "section file busy:" + where;
-    case ErrorKind::kCancelled: return "cancelled";
+    case ErrorKind::kNone:
+      return "no error";
+    case ErrorKind::kLineTooLong:
+      return "line too long:" + where;
+    case ErrorKind::kDataTooLong:
+      return "point data too long:" + where;
+    case ErrorKind::kValueOutOfRange:
+      return "number out of range:" + where;
+    case ErrorKind::kTooManyPoints:
+      return "too many points:" + where;
+    case ErrorKind::kOutputPathEmpty:
+      return "output path empty";
+    case ErrorKind::kOutputIsFolder:
+      return "output is a folder:" + where;
+    case ErrorKind::kOutputFolderMissing:
+      return "output folder missing:" + where;
+    case ErrorKind::kCannotCreate:
+      return "cannot create:" + where;
+    case ErrorKind::kReadFailed:
+      return "read failed:" + where;
+    case ErrorKind::kWriteFailed:
+      return "write failed:" + where;
+    case ErrorKind::kInputChanged:
+      return "input changed:" + where;
+    case ErrorKind::kSectionFileBusy:
+      return "section file busy:" + where;
+    case ErrorKind::kCancelled:
+      return "cancelled";
   }
   return "unknown error";
 }

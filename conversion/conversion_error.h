@@ -8,19 +8,19 @@ namespace karvonel::conversion {
 
 enum class ErrorKind {
   kNone,
-  kLineTooLong,       // an input line of more than 32766 characters (line)
-  kDataTooLong,       // a point's data text over 64 columns (line)
-  kValueOutOfRange,   // a number beyond the range of a double (line)
-  kTooManyPoints,     // the 5,000,000th point (line)
-  kOutputPathEmpty,   // no output path given
-  kOutputIsFolder,    // the output path names a folder (path)
+  kLineTooLong,          // an input line of more than 32766 characters (line)
+  kDataTooLong,          // a point's data text over 64 columns (line)
+  kValueOutOfRange,      // a number beyond the range of a double (line)
+  kTooManyPoints,        // the 5,000,000th point (line)
+  kOutputPathEmpty,      // no output path given
+  kOutputIsFolder,       // the output path names a folder (path)
   kOutputFolderMissing,  // the output's folder does not exist (path)
-  kCannotCreate,      // a file cannot be created (path, reason)
-  kReadFailed,        // a read failed (path, reason)
-  kWriteFailed,       // a write, flush or rename failed (path, reason)
-  kInputChanged,      // the input changed size while it was read (path)
-  kSectionFileBusy,   // "para.sec" is held by another running conversion (path)
-  kCancelled,         // the user cancelled; nothing was changed
+  kCannotCreate,         // a file cannot be created (path, reason)
+  kReadFailed,           // a read failed (path, reason)
+  kWriteFailed,          // a write, flush or rename failed (path, reason)
+  kInputChanged,         // the input changed size while it was read (path)
+  kSectionFileBusy,      // "para.sec" is held by another running conversion (path)
+  kCancelled,            // the user cancelled; nothing was changed
 };
 
 struct ConversionError {

@@ -45,7 +45,8 @@ class PendingOutput {
       SystemError ignored;
       file_.Close(ignored);
     }
-    if (!committed_ && !temp_.empty()) RemoveFileQuietly(temp_);
+    if (!committed_ && !temp_.empty())
+      RemoveFileQuietly(temp_);
   }
 
   bool Create(SystemError& error) {
@@ -61,7 +62,8 @@ class PendingOutput {
         temp_ = std::move(name);
         return true;
       }
-      if (error.code != EEXIST) return false;
+      if (error.code != EEXIST)
+        return false;
     }
     return false;
   }
@@ -70,8 +72,10 @@ class PendingOutput {
 
   // Flushes to disk, closes and renames into place.
   bool Commit(SystemError& error) {
-    if (!file_.Sync(error) || !file_.Close(error)) return false;
-    if (!ReplaceFile(temp_, target_, error)) return false;
+    if (!file_.Sync(error) || !file_.Close(error))
+      return false;
+    if (!ReplaceFile(temp_, target_, error))
+      return false;
     committed_ = true;
     return true;
   }
@@ -106,14 +110,17 @@ class Run {
 
 ConversionResult Run::CheckOutputPlace() {
   const fs::path& out = request_.out_path;
-  if (out.empty()) return Failure(ErrorKind::kOutputPathEmpty);
+  if (out.empty())
+    return Failure(ErrorKind::kOutputPathEmpty);
   std::error_code ignored;
-  if (fs::is_directory(out, ignored)) return Failure(ErrorKind::kOutputIsFolder, PathText(out));
+  if (fs::is_directory(out, ignored))
+    return Failure(ErrorKind::kOutputIsFolder, PathText(out));
   fs::path folder = out.parent_path();
   if (!folder.empty() && !fs::is_directory(folder, ignored)) {
     return Failure(ErrorKind::kOutputFolderMissing, PathText(folder));
   }
-  if (!out.has_filename()) return Failure(ErrorKind::kOutputIsFolder, PathText(out));
+  if (!out.has_filename())
+    return Failure(ErrorKind::kOutputIsFolder, PathText(out));
   return {Outcome::kConverted, {}, 0};
 }
 
@@ -126,7 +133,8 @@ ConversionResult Run::OpenSectionFile() {
   }
   bool busy = false;
   if (!section_file_.TryLock(busy, error)) {
-    if (busy) return Failure(ErrorKind::kSectionFileBusy, PathText(path));
+    if (busy)
+      return Failure(ErrorKind::kSectionFileBusy, PathText(path));
     return Failure(ErrorKind::kCannotCreate, PathText(path), error.reason);
   }
   if (!section_file_.Truncate(error)) {
@@ -136,20 +144,21 @@ ConversionResult Run::OpenSectionFile() {
 }
 
 bool Run::Progress(std::uint64_t done) {
-  if (!request_.progress) return true;
+  if (!request_.progress)
+    return true;
   const std::uint64_t total = input_size_ > 0 ? static_cast<std::uint64_t>(input_size_) : 0;
   return request_.progress(done, total);
 }
 
-ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out,
-                                BufferedWriter& section) {
+ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out, BufferedWriter& section) {
   // The progress callback is asked after this many lines.
   constexpr std::int64_t kProgressEvery = 1 << 14;
   std::int64_t points = 0;
   std::string_view line;
   for (;;) {
     const LineReader::Status status = reader.Next(line);
-    if (status == LineReader::Status::kEnd) break;
+    if (status == LineReader::Status::kEnd)
+      break;
     if (status == LineReader::Status::kReadFailed) {
       return Failure(ErrorKind::kReadFailed, PathText(request_.in_path), reader.Error().reason);
     }
@@ -161,15 +170,18 @@ ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out,
       return Failure(ErrorKind::kCancelled);
     }
     const PointLine point = ParsePointLine(line);
-    if (!point.has_point) continue;
-    if (point.out_of_range) return LineFailure(ErrorKind::kValueOutOfRange, line_number);
-    if (points == iges::kMaxPoints) return LineFailure(ErrorKind::kTooManyPoints, line_number);
+    if (!point.has_point)
+      continue;
+    if (point.out_of_range)
+      return LineFailure(ErrorKind::kValueOutOfRange, line_number);
+    if (points == iges::kMaxPoints)
+      return LineFailure(ErrorKind::kTooManyPoints, line_number);
     switch (iges::WritePointEntity(point.x, point.y, point.z, de_seq_, pd_seq_, out, section)) {
       case iges::PointStatus::kOk:
         break;
       case iges::PointStatus::kDataTooLong:
         return LineFailure(ErrorKind::kDataTooLong, line_number);
-      case iges::PointStatus::kNotFinite:
+      case iges::PointStatus::kOutOfRange:
         return LineFailure(ErrorKind::kValueOutOfRange, line_number);
     }
     if (out.Failed()) {
@@ -201,8 +213,10 @@ ConversionResult Run::AppendSection(BufferedWriter& out) {
   std::uint64_t copied = 0;
   for (;;) {
     const std::int64_t count = section_file_.Read(chunk.get(), kChunk, error);
-    if (count < 0) return Failure(ErrorKind::kReadFailed, section_name, error.reason);
-    if (count == 0) break;
+    if (count < 0)
+      return Failure(ErrorKind::kReadFailed, section_name, error.reason);
+    if (count == 0)
+      break;
     out.WriteBytes(chunk.get(), static_cast<std::size_t>(count));
     if (out.Failed()) {
       return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
@@ -217,11 +231,13 @@ ConversionResult Run::AppendSection(BufferedWriter& out) {
 }
 
 ConversionResult Run::Execute() {
-  if (request_.in_path.empty()) return {Outcome::kNoFileChosen, {}, 0};
+  if (request_.in_path.empty())
+    return {Outcome::kNoFileChosen, {}, 0};
 
   SystemError error;
   input_ = NativeFile::Open(request_.in_path, NativeFile::Mode::kRead, error);
-  if (!input_.IsOpen() || input_.IsDirectory()) return {Outcome::kInputMissing, {}, 0};
+  if (!input_.IsOpen() || input_.IsDirectory())
+    return {Outcome::kInputMissing, {}, 0};
   input_size_ = input_.RegularSize();
 
   if (ConversionResult check = CheckOutputPlace(); check.outcome != Outcome::kConverted) {
@@ -242,7 +258,8 @@ ConversionResult Run::Execute() {
 
   LineReader reader(input_);
   ConversionResult result = PointLoop(reader, out, section);
-  if (result.outcome != Outcome::kConverted) return result;
+  if (result.outcome != Outcome::kConverted)
+    return result;
   input_.Close(error);
 
   if (!section.Flush()) {

@@ -41,8 +41,8 @@ enum class Outcome {
 
 struct ConversionResult {
   Outcome outcome = Outcome::kFailed;
-  ConversionError error;      // set when outcome is kFailed
-  std::int64_t points = 0;    // points written (kConverted)
+  ConversionError error;    // set when outcome is kFailed
+  std::int64_t points = 0;  // points written (kConverted)
 };
 
 // Runs one conversion. Checks, in this order: no input chosen, the input cannot

@@ -8,8 +8,12 @@
 namespace karvonel::conversion {
 namespace {
 
-bool IsIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsIgnored(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Walks a text while skipping the characters the reader ignores.
 class Cursor {
@@ -26,7 +30,8 @@ class Cursor {
 
  private:
   void Skip() {
-    while (pos_ < text_.size() && IsIgnored(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && IsIgnored(text_[pos_]))
+      ++pos_;
   }
   std::string_view text_;
   std::size_t pos_ = 0;
@@ -34,9 +39,12 @@ class Cursor {
 
 int DigitValue(char c, int base) {
   int value = -1;
-  if (IsDigit(c)) value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (IsDigit(c))
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value < base ? value : -1;
 }
 
@@ -46,8 +54,10 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
   std::uint64_t value = 0;
   while (!cursor.AtEnd()) {
     const int digit = DigitValue(cursor.Peek(), base);
-    if (digit < 0) break;
-    if (value > (UINT64_MAX - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
+    if (digit < 0)
+      break;
+    if (value >
+        (UINT64_MAX - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
       return {0, true};
     }
     value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
@@ -90,9 +100,12 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     const char c = cursor.Peek();
     if (IsDigit(c)) {
       seen_digit = true;
-      if (c != '0') seen_nonzero = true;
-      if (seen_nonzero && !seen_point) ++whole_digits;
-      if (!seen_nonzero && seen_point) ++leading_zeros_after_point;
+      if (c != '0')
+        seen_nonzero = true;
+      if (seen_nonzero && !seen_point)
+        ++whole_digits;
+      if (!seen_nonzero && seen_point)
+        ++leading_zeros_after_point;
     } else if (c == '.' && !seen_point) {
       seen_point = true;
     } else {
@@ -101,7 +114,8 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     number += c;
     cursor.Advance();
   }
-  if (!seen_digit) return {};
+  if (!seen_digit)
+    return {};
 
   std::int64_t exponent = 0;
   const char e = cursor.Peek();
@@ -117,11 +131,13 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     while (IsDigit(cursor.Peek())) {
       exponent_digits = true;
       exponent_text += cursor.Peek();
-      if (exponent < 1'000'000'000) exponent = exponent * 10 + (cursor.Peek() - '0');
+      if (exponent < 1'000'000'000)
+        exponent = exponent * 10 + (cursor.Peek() - '0');
       cursor.Advance();
     }
     if (exponent_digits) {
-      if (exponent_text[1] == '-') exponent = -exponent;
+      if (exponent_text[1] == '-')
+        exponent = -exponent;
       number += exponent_text;
     } else {
       cursor.Restore(before_exponent);  // "12E" is 12 followed by text
@@ -130,19 +146,22 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
   }
 
   double magnitude = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(),
-                                            magnitude, std::chars_format::general);
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude,
+                                            std::chars_format::general);
   (void)end;
   if (error == std::errc::result_out_of_range) {
     // Too large is out of range; too small is a zero. The decimal exponent of
     // the first significant digit tells which.
-    if (!seen_nonzero) return {negative ? -0.0 : 0.0, false};
+    if (!seen_nonzero)
+      return {negative ? -0.0 : 0.0, false};
     const std::int64_t first_digit_exponent =
         (whole_digits > 0 ? whole_digits - 1 : -1 - leading_zeros_after_point) + exponent;
-    if (first_digit_exponent > 0) return {0, true};
+    if (first_digit_exponent > 0)
+      return {0, true};
     return {negative ? -0.0 : 0.0, false};
   }
-  if (error != std::errc()) return {};
+  if (error != std::errc())
+    return {};
   return {negative ? -magnitude : magnitude, false};
 }
 

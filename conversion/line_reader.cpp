@@ -7,7 +7,8 @@ namespace karvonel::conversion {
 LineReader::LineReader(NativeFile& file) : file_(file), buffer_(new char[kCapacity]) {}
 
 bool LineReader::Fill() {
-  if (at_end_ || failed_) return false;
+  if (at_end_ || failed_)
+    return false;
   if (begin_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -32,7 +33,8 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     started_ = true;
     while (end_ < 3 && Fill()) {
     }
-    if (failed_) return Status::kReadFailed;
+    if (failed_)
+      return Status::kReadFailed;
     if (end_ >= 3 && std::memcmp(buffer_.get(), "\xEF\xBB\xBF", 3) == 0) {
       begin_ = 3;
       consumed_ = 3;
@@ -56,15 +58,18 @@ LineReader::Status LineReader::Next(std::string_view& line) {
         // resumes at the CR's new place, now with its follower or the end.
         const std::size_t offset = stop - begin_;
         Fill();
-        if (failed_) return Status::kReadFailed;
+        if (failed_)
+          return Status::kReadFailed;
         scanned = begin_ + offset;
         continue;
       }
       ++line_number_;
-      if (stop - begin_ > kMaxLineLength) return Status::kTooLong;
+      if (stop - begin_ > kMaxLineLength)
+        return Status::kTooLong;
       line = std::string_view(data + begin_, stop - begin_);
       std::size_t next = stop + 1;
-      if (*found == '\r' && next < end_ && data[next] == '\n') ++next;
+      if (*found == '\r' && next < end_ && data[next] == '\n')
+        ++next;
       consumed_ += next - begin_;
       begin_ = next;
       return Status::kLine;
@@ -76,8 +81,10 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     scanned = end_;
     const std::size_t offset = scanned - begin_;
     if (!Fill()) {
-      if (failed_) return Status::kReadFailed;
-      if (begin_ == end_) return Status::kEnd;
+      if (failed_)
+        return Status::kReadFailed;
+      if (begin_ == end_)
+        return Status::kEnd;
       ++line_number_;  // the last line, without a line end
       line = std::string_view(buffer_.get() + begin_, end_ - begin_);
       consumed_ += end_ - begin_;

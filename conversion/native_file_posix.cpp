@@ -23,11 +23,14 @@ bool Fail(SystemError& error) {
 
 }  // namespace
 
-NativeFile::NativeFile(NativeFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+NativeFile::NativeFile(NativeFile&& other) noexcept : fd_(other.fd_) {
+  other.fd_ = -1;
+}
 
 NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+      ::close(fd_);
     fd_ = other.fd_;
     other.fd_ = -1;
   }
@@ -35,7 +38,8 @@ NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
 }
 
 NativeFile::~NativeFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0)
+    ::close(fd_);
 }
 
 NativeFile NativeFile::Open(const std::filesystem::path& path, Mode mode, SystemError& error) {
@@ -55,11 +59,14 @@ NativeFile NativeFile::Open(const std::filesystem::path& path, Mode mode, System
   do {
     file.fd_ = ::open(path.c_str(), flags, 0666);
   } while (file.fd_ < 0 && errno == EINTR);
-  if (file.fd_ < 0) Fail(error);
+  if (file.fd_ < 0)
+    Fail(error);
   return file;
 }
 
-bool NativeFile::IsOpen() const { return fd_ >= 0; }
+bool NativeFile::IsOpen() const {
+  return fd_ >= 0;
+}
 
 bool NativeFile::IsDirectory() const {
   struct stat info {};
@@ -68,14 +75,16 @@ bool NativeFile::IsDirectory() const {
 
 std::int64_t NativeFile::RegularSize() const {
   struct stat info {};
-  if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))
+    return -1;
   return static_cast<std::int64_t>(info.st_size);
 }
 
 std::int64_t NativeFile::Read(char* data, std::size_t size, SystemError& error) {
   for (;;) {
     const ssize_t count = ::read(fd_, data, size);
-    if (count >= 0) return count;
+    if (count >= 0)
+      return count;
     if (errno != EINTR) {
       Fail(error);
       return -1;
@@ -87,7 +96,8 @@ bool NativeFile::Write(const char* data, std::size_t size, SystemError& error) {
   while (size > 0) {
     const ssize_t count = ::write(fd_, data, size);
     if (count < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       return Fail(error);
     }
     data += count;
@@ -96,23 +106,29 @@ bool NativeFile::Write(const char* data, std::size_t size, SystemError& error) {
   return true;
 }
 
-bool NativeFile::Sync(SystemError& error) { return ::fsync(fd_) == 0 || Fail(error); }
+bool NativeFile::Sync(SystemError& error) {
+  return ::fsync(fd_) == 0 || Fail(error);
+}
 
 bool NativeFile::Truncate(SystemError& error) {
   return (::ftruncate(fd_, 0) == 0 && ::lseek(fd_, 0, SEEK_SET) == 0) || Fail(error);
 }
 
-bool NativeFile::Rewind(SystemError& error) { return ::lseek(fd_, 0, SEEK_SET) == 0 || Fail(error); }
+bool NativeFile::Rewind(SystemError& error) {
+  return ::lseek(fd_, 0, SEEK_SET) == 0 || Fail(error);
+}
 
 bool NativeFile::TryLock(bool& busy, SystemError& error) {
   busy = false;
-  if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+  if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+    return true;
   busy = errno == EWOULDBLOCK;
   return Fail(error);
 }
 
 bool NativeFile::Close(SystemError& error) {
-  if (fd_ < 0) return true;
+  if (fd_ < 0)
+    return true;
   const int fd = fd_;
   fd_ = -1;
   return ::close(fd) == 0 || Fail(error);
@@ -120,10 +136,12 @@ bool NativeFile::Close(SystemError& error) {
 
 bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
                  SystemError& error) {
-  if (::rename(from.c_str(), to.c_str()) != 0) return Fail(error);
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    return Fail(error);
   // Make the new name itself durable: sync the folder that holds it.
   std::filesystem::path folder = to.parent_path();
-  if (folder.empty()) folder = ".";
+  if (folder.empty())
+    folder = ".";
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
@@ -132,7 +150,9 @@ bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path&
   return true;
 }
 
-void RemoveFileQuietly(const std::filesystem::path& path) { ::unlink(path.c_str()); }
+void RemoveFileQuietly(const std::filesystem::path& path) {
+  ::unlink(path.c_str());
+}
 
 std::string UniqueSuffix() {
   static std::atomic<unsigned> counter{0};
@@ -141,6 +161,8 @@ std::string UniqueSuffix() {
   return text;
 }
 
-std::string PathText(const std::filesystem::path& path) { return path.string(); }
+std::string PathText(const std::filesystem::path& path) {
+  return path.string();
+}
 
 }  // namespace karvonel::conversion

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace karvonel::iges {
 namespace {
@@ -22,21 +23,32 @@ void SplitScientific(const char* text, const char* end, Decimal& decimal) {
   decimal.count = 0;
   const char* p = text;
   for (; p < end && *p != 'e'; ++p) {
-    if (*p != '.') decimal.digits[decimal.count++] = *p;
+    if (*p != '.')
+      decimal.digits[decimal.count++] = *p;
   }
   int exponent = 0;
   std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
   decimal.exponent = exponent;
-  while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0') --decimal.count;
+  while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0')
+    --decimal.count;
 }
 
 void RoundTo15Digits(double magnitude, Decimal& decimal) {
   char text[40];
+  if (magnitude < std::numeric_limits<double>::min()) {
+    // Subnormal values carry fewer digits than 15, so their shortest text is
+    // not their rounding to 15 digits.
+    auto rounded = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
+                                 kSignificantDigits - 1);
+    SplitScientific(text, rounded.ptr, decimal);
+    return;
+  }
   // The shortest text that reads back as the value: when it has 15 digits or
   // fewer it is also the value rounded to 15 digits, and it is the fast path.
   auto shortest = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
   int digits = 0;
-  for (const char* p = text; p < shortest.ptr && *p != 'e'; ++p) digits += (*p != '.');
+  for (const char* p = text; p < shortest.ptr && *p != 'e'; ++p)
+    digits += (*p != '.');
   if (digits <= kSignificantDigits) {
     SplitScientific(text, shortest.ptr, decimal);
     return;
@@ -44,6 +56,21 @@ void RoundTo15Digits(double magnitude, Decimal& decimal) {
   auto rounded = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
                                kSignificantDigits - 1);
   SplitScientific(text, rounded.ptr, decimal);
+}
+
+// True for a whole value of 2^31 or more. An IGES reader takes a number
+// without decimal mark for an integer, and readers hold integers in 32 bits: a
+// wider whole value would come back as a different number, so it is written in
+// the exponent form instead.
+bool IsWideWholeNumber(const Decimal& d) {
+  constexpr std::uint64_t kWidestInteger = 2147483647;
+  if (d.exponent < 9 || d.count > d.exponent + 1)
+    return false;
+  std::uint64_t whole = 0;
+  for (int i = 0; i <= d.exponent; ++i) {
+    whole = whole * 10 + static_cast<std::uint64_t>(i < d.count ? d.digits[i] - '0' : 0);
+  }
+  return whole > kWidestInteger;
 }
 
 }  // namespace
@@ -59,7 +86,7 @@ std::size_t NumberTextTo(char* out, double value) {
   Decimal d;
   RoundTo15Digits(std::fabs(value), d);
 
-  if (d.exponent < -4 || d.exponent >= kSignificantDigits) {
+  if (d.exponent < -4 || d.exponent >= kSignificantDigits || IsWideWholeNumber(d)) {
     *p++ = d.digits[0];
     if (d.count > 1) {
       *p++ = '.';
@@ -69,20 +96,23 @@ std::size_t NumberTextTo(char* out, double value) {
     *p++ = 'E';
     *p++ = d.exponent < 0 ? '-' : '+';
     int e = std::abs(d.exponent);
-    if (e < 10) *p++ = '0';
+    if (e < 10)
+      *p++ = '0';
     p = std::to_chars(p, p + 4, e).ptr;
     return static_cast<std::size_t>(p - out);
   }
   if (d.exponent < 0) {
     // 0.00ddd is written .00ddd: no zero before the decimal mark.
     *p++ = '.';
-    for (int i = -1; i > d.exponent; --i) *p++ = '0';
+    for (int i = -1; i > d.exponent; --i)
+      *p++ = '0';
     std::memcpy(p, d.digits, d.count);
     p += d.count;
     return static_cast<std::size_t>(p - out);
   }
   const int whole = d.exponent + 1;  // digits before the decimal mark
-  for (int i = 0; i < whole; ++i) *p++ = i < d.count ? d.digits[i] : '0';
+  for (int i = 0; i < whole; ++i)
+    *p++ = i < d.count ? d.digits[i] : '0';
   if (d.count > whole) {
     *p++ = '.';
     std::memcpy(p, d.digits + whole, d.count - whole);
@@ -95,8 +125,8 @@ std::size_t NumberTextTo(char* out, std::int64_t value) {
   char* p = out;
   *p++ = value < 0 ? '-' : ' ';
   // Through the unsigned magnitude, so the most negative value has no overflow.
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                      : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   p = std::to_chars(p, out + kMaxNumberText, magnitude).ptr;
   return static_cast<std::size_t>(p - out);
 }

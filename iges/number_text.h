@@ -6,7 +6,9 @@
 // whatever the locale. Doubles are rounded to 15 significant digits; when the
 // decimal exponent of the rounded value is below -4 or at least 15 the exponent
 // form is used: mantissa, "E", sign and at least two digits (" 1E+15",
-// " 1.5E-05", "-2.5E+300"). Negative zero is written as " 0".
+// " 1.5E-05", "-2.5E+300"). So is a whole value of 2^31 or more, which a
+// reader would otherwise take for an integer too wide for it (" 3E+09").
+// Negative zero is written as " 0".
 #pragma once
 
 #include <cstddef>
@@ -28,6 +30,8 @@ std::size_t NumberTextTo(char* out, std::int64_t value);
 
 std::string NumberText(double value);
 std::string NumberText(std::int64_t value);
-inline std::string NumberText(int value) { return NumberText(static_cast<std::int64_t>(value)); }
+inline std::string NumberText(int value) {
+  return NumberText(static_cast<std::int64_t>(value));
+}
 
 }  // namespace karvonel::iges

@@ -1,7 +1,9 @@
 #include "iges/point_entity.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <system_error>
 
 #include "iges/number_text.h"
 #include "iges/seq_field.h"
@@ -37,15 +39,30 @@ constexpr char kDe2Template[] =
 static_assert(sizeof kDe1Template - 1 == kRecordLength);
 static_assert(sizeof kDe2Template - 1 == kRecordLength);
 
-constexpr std::size_t kPointerColumn = 8;       // field 2 starts in column 9
-constexpr std::size_t kSequenceColumn = 72;     // field 10 starts in column 73
-constexpr std::size_t kDePointerColumn = 64;    // the P line's DE pointer, column 65
+constexpr std::size_t kPointerColumn = 8;     // field 2 starts in column 9
+constexpr std::size_t kSequenceColumn = 72;   // field 10 starts in column 73
+constexpr std::size_t kDePointerColumn = 64;  // the P line's DE pointer, column 65
+
+// A coordinate whose text reads back as a finite number. Rounding to 15 digits
+// carries the values nearest the largest double past it.
+bool IsWritable(double value) {
+  if (!std::isfinite(value))
+    return false;
+  if (std::fabs(value) < 1e308)
+    return true;
+  char text[kMaxNumberText];
+  const std::size_t length = NumberTextTo(text, value);
+  double read_back = 0;
+  const char* begin = text + 1;  // past the sign column
+  return std::from_chars(begin, text + length, read_back).ec == std::errc();
+}
 
 }  // namespace
 
-PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq,
-                             std::int32_t pd_seq, PointRecords& records) {
-  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) return PointStatus::kNotFinite;
+PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+                             PointRecords& records) {
+  if (!IsWritable(x) || !IsWritable(y) || !IsWritable(z))
+    return PointStatus::kOutOfRange;
 
   // Parameter data: "116," X "," Y "," Z ";", padded with blanks to 64 columns.
   // Each number text is at most kMaxNumberText long, so the scratch space holds
@@ -61,7 +78,8 @@ PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq,
   p += NumberTextTo(p, z);
   *p++ = ';';
   const auto length = static_cast<std::size_t>(p - data);
-  if (length > kParameterColumns) return PointStatus::kDataTooLong;
+  if (length > kParameterColumns)
+    return PointStatus::kDataTooLong;
 
   std::memcpy(records.p, data, length);
   std::memset(records.p + length, ' ', kParameterColumns - length);
@@ -77,11 +95,12 @@ PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq,
   return PointStatus::kOk;
 }
 
-PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq,
-                             std::int32_t pd_seq, RecordWriter& out, RecordWriter& tmp) {
+PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+                             RecordWriter& out, RecordWriter& tmp) {
   PointRecords records;
   const PointStatus status = BuildPointEntity(x, y, z, de_seq, pd_seq, records);
-  if (status != PointStatus::kOk) return status;
+  if (status != PointStatus::kOk)
+    return status;
   out.WriteRecord(records.De1());
   out.WriteRecord(records.De2());
   tmp.WriteRecord(records.P());

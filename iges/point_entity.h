@@ -20,7 +20,8 @@ inline constexpr std::int32_t kMaxPoints = 4'999'999;
 enum class PointStatus {
   kOk,
   kDataTooLong,  // "116," and the three number texts and ";" exceed 64 columns
-  kNotFinite,    // a coordinate is NaN or infinite
+  kOutOfRange,   // a coordinate is NaN, infinite, or so close to the largest
+                 // double that its 15-digit text reads back as infinity
 };
 
 struct PointRecords {
@@ -37,13 +38,13 @@ struct PointRecords {
 // sequence number `de_seq` (DE line 2 has de_seq + 1) and whose P line has
 // `pd_seq`. The caller keeps de_seq + 1 <= kMaxSeqNumber. On a status other than
 // kOk the contents of `records` are unspecified.
-PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq,
-                             std::int32_t pd_seq, PointRecords& records);
+PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+                             PointRecords& records);
 
 // Builds the point's records and, only when all three are complete, writes DE
 // line 1 and DE line 2 to `out` and the P line to `tmp`. On failure nothing is
 // written. The counters are the caller's to advance (de_seq by 2, pd_seq by 1).
-PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq,
-                             std::int32_t pd_seq, RecordWriter& out, RecordWriter& tmp);
+PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+                             RecordWriter& out, RecordWriter& tmp);
 
 }  // namespace karvonel::iges

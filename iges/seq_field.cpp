@@ -10,7 +10,8 @@ void SeqFieldTo(char* out, char c, std::int32_t n) {
     out[column--] = static_cast<char>('0' + rest % 10);
     rest /= 10;
   } while (rest != 0 && column >= 1);
-  while (column >= 1) out[column--] = ' ';
+  while (column >= 1)
+    out[column--] = ' ';
 }
 
 std::string SeqField(char c, std::int32_t n) {

@@ -28,7 +28,9 @@ std::string Record(std::string data, const char* sequence) {
   return data;
 }
 
-int Clamp(int value, int low, int high) { return std::clamp(value, low, high); }
+int Clamp(int value, int low, int high) {
+  return std::clamp(value, low, high);
+}
 
 }  // namespace
 
@@ -52,7 +54,8 @@ std::array<std::string, 5> StartGlobalRecords(const LocalTime& time) {
 }
 
 void WriteStartGlobal(const LocalTime& time, RecordWriter& out) {
-  for (const std::string& record : StartGlobalRecords(time)) out.WriteRecord(record);
+  for (const std::string& record : StartGlobalRecords(time))
+    out.WriteRecord(record);
 }
 
 }  // namespace karvonel::iges

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the window need.
+# Runs apt-get only for what is missing, so a prepared machine starts at once.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libocct-data-exchange-dev libtbb-dev
+  qt6-base-dev qt6-base-dev-tools
+  xvfb xauth fonts-noto-cjk
+  clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine64
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "install-deps: run as root to install: ${missing[*]}" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the project and runs the whole test suite, stage by stage. Any failing
+# stage fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+
+echo "== build and test (release, warnings as errors)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVONEL_WARNINGS_AS_ERRORS=ON
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
