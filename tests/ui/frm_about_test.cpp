@@ -92,45 +92,28 @@ class FrmAboutTest : public QObject {
   }
 
   // The Windows icon file: 32x32 in 2 colours, 32x32 in 16 colours and 16x16
-  // in 16 colours, each a bitmap with its mask that a reader can decode.
+  // in 16 colours, each a bitmap of that depth that a reader can decode.
   void iconFileHasTheThreeImages() {
     const QString path = QStringLiteral(KARVONEL_SOURCE_DIR "/ui/icons/karvonel.ico");
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray data = file.readAll();
-    const auto u16 = [&](qsizetype at) {
-      return qFromLittleEndian<quint16>(data.constData() + at);
-    };
-    const auto u32 = [&](qsizetype at) {
-      return qFromLittleEndian<quint32>(data.constData() + at);
-    };
     QVERIFY(data.size() > 6 + 3 * 16);
-    QCOMPARE(u16(2), quint16(1));  // an icon, not a cursor
+    const auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(data.data() + at); };
+    const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(data.data() + at); };
     QCOMPARE(u16(4), quint16(3));
     const int expected[3][3] = {{32, 2, 1}, {32, 16, 4}, {16, 16, 4}};  // size, colours, bits
-    for (int i = 0; i < 3; ++i) {
-      const qsizetype entry = 6 + 16 * i;
-      const int size = quint8(data[entry]);
-      QCOMPARE(size, expected[i][0]);
-      QCOMPARE(int(quint8(data[entry + 2])), expected[i][1]);
-      QCOMPARE(int(u16(entry + 6)), expected[i][2]);
-      const quint32 bytes = u32(entry + 8), offset = u32(entry + 12);
-      QVERIFY(offset + bytes <= quint32(data.size()));
-      // The bitmap header: height counts the colour image and the mask.
-      QCOMPARE(int(u32(offset + 4)), size);
-      QCOMPARE(int(u32(offset + 8)), 2 * size);
-      QCOMPARE(int(u16(offset + 14)), expected[i][2]);
-      const int row_bytes = [](int bits) { return (bits + 31) / 32 * 4; }(size * expected[i][2]);
-      const int mask_row_bytes = (size + 31) / 32 * 4;
-      QCOMPARE(bytes, quint32(40 + 4 * expected[i][1] + size * (row_bytes + mask_row_bytes)));
-    }
     QImageReader reader(path);
     QCOMPARE(reader.imageCount(), 3);
     for (int i = 0; i < 3; ++i) {
+      const qsizetype entry = 6 + 16 * i;
+      QCOMPARE(int(quint8(data[entry])), expected[i][0]);
+      QCOMPARE(int(quint8(data[entry + 2])), expected[i][1]);
+      const quint32 offset = u32(entry + 12);
+      QVERIFY(offset + 40 <= quint32(data.size()));
+      QCOMPARE(int(u16(offset + 14)), expected[i][2]);  // the bitmap's own bit count
       QVERIFY(reader.jumpToImage(i));
-      const QImage image = reader.read();
-      QCOMPARE(image.size(), QSize(expected[i][0], expected[i][0]));
-      QVERIFY(image.hasAlphaChannel());
+      QCOMPARE(reader.read().size(), QSize(expected[i][0], expected[i][0]));
     }
   }
 };
