@@ -43,7 +43,12 @@ bool BufferedWriter::Flush() {
     return false;
   if (used_ > 0 && !file_.Write(buffer_.get(), used_, error_))
     failed_ = true;
+  since_writeback_ += used_;
   used_ = 0;
+  if (!failed_ && writeback_every_ > 0 && since_writeback_ >= writeback_every_) {
+    file_.StartWriteback();
+    since_writeback_ = 0;
+  }
   return !failed_;
 }
 

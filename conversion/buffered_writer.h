@@ -1,6 +1,7 @@
 // Record output through a large buffer, with the first failure kept.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,9 @@ class BufferedWriter final : public iges::RecordWriter {
   void WriteBytes(const char* data, std::size_t size);
   // Hands the buffer to the file.
   bool Flush();
+  // Asks the file to start writing its data to disk after every `bytes`
+  // handed to it; 0 (the default) never asks.
+  void StartWritebackEvery(std::uint64_t bytes) { writeback_every_ = bytes; }
 
   bool Failed() const { return failed_; }
   const SystemError& Error() const { return error_; }
@@ -30,6 +34,8 @@ class BufferedWriter final : public iges::RecordWriter {
   std::size_t used_ = 0;
   bool failed_ = false;
   SystemError error_;
+  std::uint64_t writeback_every_ = 0;
+  std::uint64_t since_writeback_ = 0;
 };
 
 }  // namespace karvonel::conversion

@@ -253,6 +253,9 @@ ConversionResult Run::Execute() {
 
   const iges::LocalTime time = request_.clock ? request_.clock() : SystemLocalTime();
   BufferedWriter out(output.File());
+  // The finished file is flushed to disk before it takes its name; sending it
+  // on its way while it is written leaves that flush little to wait for.
+  out.StartWritebackEvery(8 << 20);
   BufferedWriter section(section_file_);
   iges::WriteStartGlobal(time, out);
 

@@ -67,9 +67,58 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
   return {negative ? -magnitude : magnitude, false};
 }
 
+// The fast path for plain decimals such as -89.0123: a sign, at most 15
+// significant digits with at most one decimal mark, and then nothing that
+// could continue the number (no blank, no exponent). m / 10^k with m and 10^k
+// exact in a double is the correctly rounded value of the decimal. Returns
+// false when the general reader must decide.
+bool ReadPlainDecimal(std::string_view text, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  std::size_t i = 0;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+    ++i;
+  std::uint64_t whole = 0;
+  int significant = 0;
+  int fraction = 0;
+  bool digit = false;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
+      digit = true;
+      if (whole != 0 || c != '0') {
+        if (++significant > 15)
+          return false;
+      }
+      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+      if (point && ++fraction > 22)
+        return false;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!digit)
+    return false;
+  if (i < text.size()) {
+    const char c = text[i];
+    if (IsIgnored(c) || c == 'E' || c == 'e' || c == 'D' || c == 'd')
+      return false;
+  }
+  const double magnitude = static_cast<double>(whole) / kPowersOfTen[fraction];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 }  // namespace
 
 LeadingNumberResult LeadingNumber(std::string_view text) {
+  if (double value = 0; ReadPlainDecimal(text, value))
+    return {value, false};
   Cursor cursor(text);
   bool negative = false;
   if (cursor.Peek() == '+' || cursor.Peek() == '-') {

@@ -46,6 +46,10 @@ class NativeFile {
   bool Write(const char* data, std::size_t size, SystemError& error);
   // Sends written data to the disk.
   bool Sync(SystemError& error);
+  // Starts sending written data to the disk without waiting for it, so that a
+  // later Sync of a large file has little left to wait for. Only a hint: where
+  // the system has no such call it does nothing.
+  void StartWriteback();
   // Empties the file and moves to its start.
   bool Truncate(SystemError& error);
   // Moves to the start of the file.
@@ -62,6 +66,10 @@ class NativeFile {
   int fd_ = -1;
 #endif
 };
+
+#ifdef _WIN32
+inline void NativeFile::StartWriteback() {}
+#endif
 
 // Replaces `to` by `from` in one step, then makes the change durable.
 bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,

@@ -110,6 +110,12 @@ bool NativeFile::Sync(SystemError& error) {
   return ::fsync(fd_) == 0 || Fail(error);
 }
 
+void NativeFile::StartWriteback() {
+#ifdef __linux__
+  ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 bool NativeFile::Truncate(SystemError& error) {
   return (::ftruncate(fd_, 0) == 0 && ::lseek(fd_, 0, SEEK_SET) == 0) || Fail(error);
 }

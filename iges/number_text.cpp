@@ -33,7 +33,48 @@ void SplitScientific(const char* text, const char* end, Decimal& decimal) {
     --decimal.count;
 }
 
+// Puts the digits of `whole` (not 0) into `decimal`, trailing zeros dropped;
+// `scale` is the number of those digits that stand after the decimal mark.
+void FromScaledInteger(std::uint64_t whole, int scale, Decimal& decimal) {
+  char text[20];
+  const char* end = std::to_chars(text, text + sizeof text, whole).ptr;
+  const int length = static_cast<int>(end - text);
+  decimal.exponent = length - 1 - scale;
+  decimal.count = length;
+  std::memcpy(decimal.digits, text, static_cast<std::size_t>(length));
+  while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0')
+    --decimal.count;
+}
+
+// The fast path for the values point lists are made of, such as 123.4567:
+// finds the smallest k for which magnitude is the double nearest to m / 10^k
+// with a whole m of at most 15 digits. That decimal reads back as the value,
+// and a decimal of at most 15 digits that does so is the value rounded to 15
+// digits, since a normal double is closer to it than half a unit of the 15th
+// digit. m and 10^k are exact in a double and the division is correctly
+// rounded, so the test m / 10^k == magnitude is exact.
+bool RoundShortDecimal(double magnitude, Decimal& decimal) {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (magnitude >= 1e15 || magnitude < 1e-7)
+    return false;
+  for (int k = 0; k < 23; ++k) {
+    const double scaled = magnitude * kPowersOfTen[k];
+    if (scaled >= 1e15)
+      return false;
+    const auto whole = static_cast<std::uint64_t>(scaled + 0.5);
+    if (whole != 0 && static_cast<double>(whole) / kPowersOfTen[k] == magnitude) {
+      FromScaledInteger(whole, k, decimal);
+      return true;
+    }
+  }
+  return false;
+}
+
 void RoundTo15Digits(double magnitude, Decimal& decimal) {
+  if (RoundShortDecimal(magnitude, decimal))
+    return;
   char text[40];
   if (magnitude < std::numeric_limits<double>::min()) {
     // Subnormal values carry fewer digits than 15, so their shortest text is

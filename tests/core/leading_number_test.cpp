@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "conversion/leading_number.h"
@@ -77,6 +79,36 @@ TEST(LeadingNumber, NegativeTinyValueIsZero) {
   const LeadingNumberResult result = LeadingNumber("-1E-999");
   EXPECT_FALSE(result.out_of_range);
   EXPECT_EQ(result.value, 0.0);
+}
+
+}  // namespace
+}  // namespace karvonel::conversion
+
+namespace karvonel::conversion {
+namespace {
+
+// Plain decimals of every length, read as the standard library reads them.
+TEST(LeadingNumber, PlainDecimalsReadAsCorrectlyRounded) {
+  std::mt19937_64 random(3);
+  std::uniform_int_distribution<int> length(1, 25);
+  std::uniform_int_distribution<int> digit(0, 9);
+  for (int i = 0; i < 100000; ++i) {
+    std::string text = (random() & 1) ? "-" : "";
+    const int digits = length(random);
+    const int point = std::uniform_int_distribution<int>(0, digits)(random);
+    for (int k = 0; k < digits; ++k) {
+      if (k == point)
+        text += '.';
+      text += static_cast<char>('0' + digit(random));
+    }
+    double expected = 0;
+    const char* begin = text.data() + (text[0] == '-' ? 1 : 0);
+    std::from_chars(begin, text.data() + text.size(), expected);
+    if (text[0] == '-')
+      expected = -expected;
+    ASSERT_EQ(LeadingNumber(text).value, expected) << text;
+    ASSERT_EQ(LeadingNumber(text + ",9").value, expected) << text;
+  }
 }
 
 }  // namespace

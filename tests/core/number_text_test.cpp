@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "iges/number_text.h"
 #include "iges/seq_field.h"
@@ -95,6 +100,64 @@ INSTANTIATE_TEST_SUITE_P(
                       SeqCase{' ', 23, "      23"}, SeqCase{'P', 0, "P      0"},
                       SeqCase{'D', 999999, "D 999999"}, SeqCase{'D', 9999998, "D9999998"},
                       SeqCase{'P', 4999999, "P4999999"}));
+
+}  // namespace
+}  // namespace karvonel::iges
+
+namespace karvonel::iges {
+namespace {
+
+// The value rounded to 15 significant digits, by the standard library alone.
+double Rounded15(double value) {
+  char text[40];
+  const auto end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 14);
+  double rounded = 0;
+  std::from_chars(text, end.ptr, rounded);
+  return rounded;
+}
+
+// Reads a number text back: the sign column, then the number.
+double ReadBack(const std::string& text) {
+  double value = 0;
+  const char* begin = text.data() + 1;
+  const auto result = std::from_chars(begin, text.data() + text.size(), value);
+  EXPECT_EQ(result.ptr, text.data() + text.size()) << text;
+  return text[0] == '-' ? -value : value;
+}
+
+void ExpectRoundTrip(double value) {
+  const std::string text = NumberText(value);
+  ASSERT_EQ(ReadBack(text), Rounded15(value)) << "value " << value << " text " << text;
+  // Canonical: no trailing zero in a fraction or a mantissa, no "0." lead.
+  const std::size_t mark = text.find('.');
+  if (mark != std::string::npos) {
+    const std::size_t end = std::min(text.find('E'), text.size());
+    ASSERT_NE(text[end - 1], '0') << text;
+    ASSERT_FALSE(mark == 2 && text[1] == '0') << text;
+  }
+}
+
+TEST(NumberText, ShortDecimalsReadBackAsTheirRounding) {
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<std::int64_t> whole(-999999999999999, 999999999999999);
+  std::uniform_int_distribution<int> scale(0, 22);
+  for (int i = 0; i < 200000; ++i) {
+    ExpectRoundTrip(static_cast<double>(whole(random)) / std::pow(10.0, scale(random)));
+  }
+}
+
+TEST(NumberText, ArbitraryDoublesReadBackAsTheirRounding) {
+  std::mt19937_64 random(11);
+  for (int i = 0; i < 200000; ++i) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value) || value == 0)
+      continue;
+    ExpectRoundTrip(value);
+  }
+}
 
 }  // namespace
 }  // namespace karvonel::iges

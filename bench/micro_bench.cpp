@@ -1,0 +1,53 @@
+// The per-number work of a conversion: reading a field, writing a number text,
+// building a point's records.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "conversion/leading_number.h"
+#include "conversion/point_line.h"
+#include "iges/number_text.h"
+#include "iges/point_entity.h"
+
+namespace {
+
+std::vector<double> Values() {
+  std::mt19937_64 random(1);
+  std::uniform_real_distribution<double> value(-1000, 1000);
+  std::vector<double> values(4096);
+  for (double& v : values)
+    v = static_cast<long>(value(random) * 10000) / 10000.0;
+  return values;
+}
+
+void BM_NumberText(benchmark::State& state) {
+  const auto values = Values();
+  char text[karvonel::iges::kMaxNumberText];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(karvonel::iges::NumberTextTo(text, values[i++ & 4095]));
+  }
+}
+BENCHMARK(BM_NumberText);
+
+void BM_ParsePointLine(benchmark::State& state) {
+  const std::string line = "123.4567,-89.0123,4.5678";
+  for (auto _ : state)
+    benchmark::DoNotOptimize(karvonel::conversion::ParsePointLine(line));
+}
+BENCHMARK(BM_ParsePointLine);
+
+void BM_BuildPointEntity(benchmark::State& state) {
+  karvonel::iges::PointRecords records;
+  std::int32_t n = 1;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        karvonel::iges::BuildPointEntity(123.4567, -89.0123, 4.5678, 2 * n - 1, n, records));
+    n = n % 1000000 + 1;
+  }
+}
+BENCHMARK(BM_BuildPointEntity);
+
+}  // namespace
