@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command_line.h"
+#include "cli/progress_bar.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel::cli {
@@ -102,6 +103,25 @@ TEST_F(CommandLine, DoubleDashEndsOptions) {
   WriteFileBytes(dir_ / "-odd.csv", "1,2,3\n");
   EXPECT_EQ(Run({"--", "-odd.csv"}), kExitAllConverted);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "-odd.igs"));
+}
+
+TEST(ProgressBar, DrawsOnlyAfterTheDelayAndClearsItself) {
+  std::ostringstream out;
+  {
+    ProgressBar bar(out, std::chrono::hours(1));
+    bar.Update(50, 100);
+    EXPECT_EQ(out.str(), "") << "a quick conversion shows no bar";
+  }
+  EXPECT_EQ(out.str(), "");
+  {
+    ProgressBar bar(out, std::chrono::milliseconds(0));
+    bar.Update(1, 4);
+    bar.Update(1, 4);  // the same share is not drawn twice
+    bar.Update(4, 4);
+  }
+  const std::string quarter = "\r[" + std::string(10, '#') + std::string(30, ' ') + "] 25%";
+  const std::string full = "\r[" + std::string(40, '#') + "] 100%";
+  EXPECT_EQ(out.str(), quarter + full + "\r" + std::string(48, ' ') + "\r");
 }
 
 // The real program, as a user runs it.
