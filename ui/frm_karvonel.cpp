@@ -243,7 +243,7 @@ void FrmKarvonel::mnuAbout_Click() {
 }
 
 void FrmKarvonel::OpenFailed(const QString& folder, const QString& reason) {
-  show_message_(QStringLiteral("フォルダー %1 を開けません。\n%2")
+  show_message_(QStringLiteral("フォルダ %1 を開けません。\n%2")
                     .arg(QDir::toNativeSeparators(folder), reason));
 }
 

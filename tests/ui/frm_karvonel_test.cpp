@@ -424,7 +424,7 @@ class FrmKarvonelTest : public QObject {
     auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
     OpenEntry(dir1, "gone", false);
     QCOMPARE(messages_.size(), 1);
-    const QString head = "フォルダー " + Native(Path("a/gone")) + " を開けません。\n";
+    const QString head = "フォルダ " + Native(Path("a/gone")) + " を開けません。\n";
     QVERIFY2(messages_[0].startsWith(head) && messages_[0].size() > head.size(),
              qPrintable(messages_[0]));
     QCOMPARE(dir1->Path(), Path("a"));
