@@ -5,6 +5,7 @@
 // was; no temporary file is ever left behind.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -133,10 +134,32 @@ void CheckConverted(const fs::path& out, const fs::path& section, const Expected
   FUZZ_CHECK(ReadAll(section) == p_records, "para.sec differs from the P section");
 }
 
+// The reader takes the input a megabyte at a time. An input that starts with
+// the byte 0xFF and two bytes k (little-endian) is the rest placed k bytes
+// before the end of the first megabyte, behind blank lines, so that its lines
+// and line ends straddle the reader's refill.
+std::string Placed(std::string_view data) {
+  if (data.size() < 3 || data[0] != '\xFF')
+    return std::string(data);
+  constexpr std::size_t kReaderBuffer = 1 << 20;
+  const std::size_t k = static_cast<unsigned char>(data[1]) |
+                        (static_cast<std::size_t>(static_cast<unsigned char>(data[2])) << 8);
+  std::string placed;
+  const std::size_t padding = kReaderBuffer - k;
+  while (placed.size() < padding) {
+    const std::size_t line = std::min<std::size_t>(30'000, padding - placed.size());
+    placed.append(line - 1, ' ');
+    placed += '\n';
+  }
+  placed.append(data.substr(3));
+  return placed;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string input = Placed({reinterpret_cast<const char*>(data), size});
+  const std::string_view bytes = input;
   const fs::path& folder = WorkFolder();
   const fs::path in = folder / "points.csv";
   const fs::path out = folder / "points.igs";
