@@ -1,55 +1,111 @@
 #include "conversion/buffered_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "iges/record.h"
 
 namespace karvonel::conversion {
 
-BufferedWriter::BufferedWriter(NativeFile& file) : file_(file), buffer_(new char[kCapacity]) {}
+// Both buffers are filled with zeros at once, so the memory in use is the same
+// for a small file as for a large one.
+BufferedWriter::BufferedWriter(NativeFile& file)
+    : file_(file),
+      buffers_{std::make_unique<char[]>(kCapacity), std::make_unique<char[]>(kCapacity)} {}
+
+BufferedWriter::~BufferedWriter() {
+  if (worker_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+  }
+}
 
 void BufferedWriter::WriteRecord(std::string_view record) {
-  if (used_ + record.size() + iges::kLineEndLength > kCapacity && !Flush())
-    return;
-  if (record.size() + iges::kLineEndLength > kCapacity) {
+  const std::size_t size = record.size() + iges::kLineEndLength;
+  if (used_ + size > kCapacity || Failed()) {
     WriteBytes(record.data(), record.size());
     WriteBytes(iges::kLineEnd, iges::kLineEndLength);
     return;
   }
-  std::memcpy(buffer_.get() + used_, record.data(), record.size());
-  used_ += record.size();
-  buffer_[used_++] = '\r';
-  buffer_[used_++] = '\n';
-}
-
-void BufferedWriter::WriteBytes(const char* data, std::size_t size) {
-  if (failed_)
-    return;
-  if (used_ + size > kCapacity) {
-    if (!Flush())
-      return;
-    if (size > kCapacity) {
-      if (!file_.Write(data, size, error_))
-        failed_ = true;
-      return;
-    }
-  }
-  std::memcpy(buffer_.get() + used_, data, size);
+  char* out = buffers_[current_].get() + used_;
+  std::memcpy(out, record.data(), record.size());
+  out[record.size()] = '\r';
+  out[record.size() + 1] = '\n';
   used_ += size;
 }
 
-bool BufferedWriter::Flush() {
-  if (failed_)
+void BufferedWriter::WriteBytes(const char* data, std::size_t size) {
+  while (size > 0 && !Failed()) {
+    if (used_ == kCapacity && !HandOff())
+      return;
+    const std::size_t part = std::min(size, kCapacity - used_);
+    std::memcpy(buffers_[current_].get() + used_, data, part);
+    used_ += part;
+    data += part;
+    size -= part;
+  }
+}
+
+bool BufferedWriter::HandOff() {
+  WaitIdle();
+  if (Failed())
     return false;
-  if (used_ > 0 && !file_.Write(buffer_.get(), used_, error_))
-    failed_ = true;
-  since_writeback_ += used_;
+  if (!worker_.joinable())
+    worker_ = std::thread(&BufferedWriter::Work, this);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_ = buffers_[current_].get();
+    pending_size_ = used_;
+  }
+  changed_.notify_all();
+  current_ ^= 1;
   used_ = 0;
-  if (!failed_ && writeback_every_ > 0 && since_writeback_ >= writeback_every_) {
+  return true;
+}
+
+void BufferedWriter::WaitIdle() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return pending_ == nullptr; });
+}
+
+bool BufferedWriter::Flush() {
+  WaitIdle();
+  if (used_ > 0 && !Failed())
+    WriteOut(buffers_[current_].get(), used_);
+  used_ = 0;
+  return !Failed();
+}
+
+void BufferedWriter::WriteOut(const char* data, std::size_t size) {
+  if (!file_.Write(data, size, error_)) {
+    failed_.store(true, std::memory_order_release);
+    return;
+  }
+  since_writeback_ += size;
+  if (writeback_every_ > 0 && since_writeback_ >= writeback_every_) {
     file_.StartWriteback();
     since_writeback_ = 0;
   }
-  return !failed_;
+}
+
+void BufferedWriter::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return pending_ != nullptr || stopping_; });
+    if (pending_ == nullptr)
+      return;
+    const char* data = pending_;
+    const std::size_t size = pending_size_;
+    lock.unlock();
+    WriteOut(data, size);
+    lock.lock();
+    pending_ = nullptr;
+    changed_.notify_all();
+  }
 }
 
 }  // namespace karvonel::conversion

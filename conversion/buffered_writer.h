@@ -1,9 +1,14 @@
-// Record output through a large buffer, with the first failure kept.
+// Record output through large buffers, written to the file by a background
+// thread while the next buffer fills, with the first failure kept.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "conversion/native_file.h"
 #include "iges/record_writer.h"
@@ -13,29 +18,49 @@ namespace karvonel::conversion {
 class BufferedWriter final : public iges::RecordWriter {
  public:
   explicit BufferedWriter(NativeFile& file);
+  ~BufferedWriter() override;  // waits for a write under way; unflushed data is dropped
+  BufferedWriter(const BufferedWriter&) = delete;
+  BufferedWriter& operator=(const BufferedWriter&) = delete;
 
   // Appends the record and CR LF. After a failure further writes do nothing.
   void WriteRecord(std::string_view record) override;
   // Appends raw bytes.
   void WriteBytes(const char* data, std::size_t size);
-  // Hands the buffer to the file.
+  // Returns when everything appended so far is in the file, or has failed.
   bool Flush();
   // Asks the file to start writing its data to disk after every `bytes`
   // handed to it; 0 (the default) never asks.
   void StartWritebackEvery(std::uint64_t bytes) { writeback_every_ = bytes; }
 
-  bool Failed() const { return failed_; }
+  bool Failed() const { return failed_.load(std::memory_order_acquire); }
+  // The reason of the failure; read it once Failed() is true.
   const SystemError& Error() const { return error_; }
 
  private:
   static constexpr std::size_t kCapacity = 1 << 20;
+
+  // Hands the full buffer to the background thread and goes on in the other.
+  bool HandOff();
+  // Waits until the background thread has nothing left to write.
+  void WaitIdle();
+  void WriteOut(const char* data, std::size_t size);  // on the writing thread
+  void Work();
+
   NativeFile& file_;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> buffers_[2];
+  int current_ = 0;
   std::size_t used_ = 0;
-  bool failed_ = false;
-  SystemError error_;
   std::uint64_t writeback_every_ = 0;
   std::uint64_t since_writeback_ = 0;
+  std::atomic<bool> failed_{false};
+  SystemError error_;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const char* pending_ = nullptr;  // guarded by mutex_
+  std::size_t pending_size_ = 0;   // guarded by mutex_
+  bool stopping_ = false;          // guarded by mutex_
+  std::thread worker_;             // started by the first hand-off
 };
 
 }  // namespace karvonel::conversion

@@ -209,7 +209,7 @@ ConversionResult Run::AppendSection(BufferedWriter& out) {
     return Failure(ErrorKind::kReadFailed, section_name, error.reason);
   }
   constexpr std::size_t kChunk = 1 << 20;
-  std::unique_ptr<char[]> chunk(new char[kChunk]);
+  const auto chunk = std::make_unique<char[]>(kChunk);
   std::uint64_t copied = 0;
   for (;;) {
     const std::int64_t count = section_file_.Read(chunk.get(), kChunk, error);

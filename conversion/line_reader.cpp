@@ -4,7 +4,10 @@
 
 namespace karvonel::conversion {
 
-LineReader::LineReader(NativeFile& file) : file_(file), buffer_(new char[kCapacity]) {}
+// The buffer is filled with zeros at once, so the memory in use is the same for
+// a small file as for a large one.
+LineReader::LineReader(NativeFile& file)
+    : file_(file), buffer_(std::make_unique<char[]>(kCapacity)) {}
 
 bool LineReader::Fill() {
   if (at_end_ || failed_)
