@@ -92,18 +92,6 @@ TEST(ConversionWindows, JapaneseFileAndFolderNames) {
   EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(dir / "ascii.igs"));
 }
 
-TEST(ConversionWindows, ErrorsNameJapanesePathsInUtf8) {
-  TempDir dir;
-  WriteFileBytes(dir / "pts.csv", "1,2,3\n");
-  const std::filesystem::path missing = dir.Path() / u8"存在しないフォルダ";
-  const ConversionResult result =
-      RunConversion(Request(dir / "pts.csv", missing / "pts.igs", dir / "para.sec"));
-  ASSERT_EQ(result.outcome, Outcome::kFailed);
-  EXPECT_EQ(result.error.kind, ErrorKind::kOutputFolderMissing);
-  EXPECT_EQ(result.error.path, windows_test::Utf8(missing.wstring()));
-  EXPECT_EQ(ResultMessage(result), "出力先のフォルダが存在しません：" + result.error.path);
-}
-
 // A spreadsheet or viewer has the earlier output open: the conversion fails
 // with the path and the system's reason, the earlier file keeps its bytes, no
 // temporary file is left behind, and once the file is let go the same
