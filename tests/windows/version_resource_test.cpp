@@ -1,5 +1,6 @@
-// The version record and the icon inside the built karvonel-convert.exe, read
-// back the way Explorer reads them.
+// The version record and the icon inside the built program files, read back
+// the way Explorer reads them: karvonel-convert.exe, and karvonel.exe when
+// the build has Qt for Windows.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +11,19 @@
 
 namespace karvonel::windows_test {
 namespace {
+
+struct ProgramFile {
+  std::filesystem::path path;
+  const wchar_t* name;  // its OriginalFilename
+};
+
+std::vector<ProgramFile> ProgramFiles() {
+  std::vector<ProgramFile> files{{ConvertExe(), L"karvonel-convert.exe"}};
+#ifdef KARVONEL_WINDOW_EXE
+  files.push_back({std::filesystem::absolute(KARVONEL_WINDOW_EXE), L"karvonel.exe"});
+#endif
+  return files;
+}
 
 std::vector<char> VersionRecord(const std::filesystem::path& program) {
   DWORD ignored = 0;
@@ -34,8 +48,8 @@ std::wstring VersionText(std::vector<char>& record, const std::wstring& language
   return std::wstring(static_cast<const wchar_t*>(value));
 }
 
-TEST(VersionResource, ConvertExeCarriesTheProductsVersionRecord) {
-  std::vector<char> record = VersionRecord(ConvertExe());
+void ExpectVersionRecord(const ProgramFile& program) {
+  std::vector<char> record = VersionRecord(program.path);
   ASSERT_FALSE(record.empty());
 
   // Japanese, Unicode.
@@ -56,11 +70,9 @@ TEST(VersionResource, ConvertExeCarriesTheProductsVersionRecord) {
     const wchar_t* name;
     const wchar_t* value;
   } fields[] = {
-      {L"FileVersion", L"1.00"},
-      {L"ProductVersion", L"1.00"},
-      {L"ProductName", L"PrjKarvonel"},
-      {L"CompanyName", L"Karvonel Works"},
-      {L"OriginalFilename", L"karvonel-convert.exe"},
+      {L"FileVersion", L"1.00"},           {L"ProductVersion", L"1.00"},
+      {L"ProductName", L"PrjKarvonel"},    {L"CompanyName", L"Karvonel Works"},
+      {L"OriginalFilename", program.name},
   };
   for (const auto& field : fields) {
     EXPECT_EQ(VersionText(record, language, field.name), field.value) << Utf8(field.name);
@@ -74,6 +86,13 @@ TEST(VersionResource, ConvertExeCarriesTheProductsVersionRecord) {
   EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
   EXPECT_EQ(fixed->dwProductVersionLS, 0u);
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+}
+
+TEST(VersionResource, ProgramFilesCarryTheProductsVersionRecord) {
+  for (const ProgramFile& program : ProgramFiles()) {
+    SCOPED_TRACE(Utf8(program.name));
+    ExpectVersionRecord(program);
+  }
 }
 
 // RT_ICON and RT_GROUP_ICON, for the wide resource functions.
@@ -99,10 +118,24 @@ struct IconGroup {  // GRPICONDIR
 };
 #pragma pack(pop)
 
+// Loaded as data, so nothing of the program runs; freed when it goes.
+struct ProgramData {
+  explicit ProgramData(const std::filesystem::path& path)
+      : module(::LoadLibraryExW(path.c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+  ~ProgramData() {
+    if (module != nullptr)
+      ::FreeLibrary(module);
+  }
+  ProgramData(const ProgramData&) = delete;
+  ProgramData& operator=(const ProgramData&) = delete;
+  const HMODULE module;
+};
+
 // The program's icon: 32x32 in 2 colours, 32x32 and 16x16 in 16 colours.
-TEST(VersionResource, ConvertExeCarriesTheIconWithItsThreeImages) {
-  const HMODULE program = ::LoadLibraryExW(
-      ConvertExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+void ExpectIcon(const std::filesystem::path& path) {
+  const ProgramData data(path);
+  const HMODULE program = data.module;
   ASSERT_NE(program, nullptr) << ::GetLastError();
   const HRSRC found = ::FindResourceW(program, MAKEINTRESOURCEW(1), kIconGroupType);
   HRSRC group_resource = found;
@@ -133,7 +166,13 @@ TEST(VersionResource, ConvertExeCarriesTheIconWithItsThreeImages) {
         << images.back();
   }
   EXPECT_EQ(images, (std::vector<std::string>{"32x32/2", "32x32/16", "16x16/16"}));
-  ::FreeLibrary(program);
+}
+
+TEST(VersionResource, ProgramFilesCarryTheIconWithItsThreeImages) {
+  for (const ProgramFile& program : ProgramFiles()) {
+    SCOPED_TRACE(Utf8(program.name));
+    ExpectIcon(program.path);
+  }
 }
 
 }  // namespace
