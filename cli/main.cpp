@@ -157,10 +157,15 @@ class ConsoleText {
     Attach(std::cerr, STD_ERROR_HANDLE, err_, err_old_);
   }
   ~ConsoleText() {
-    if (out_)
+    // Out in the order written, before the buffers go.
+    std::cout.flush();
+    std::cerr.flush();
+    if (out_) {
       std::cout.rdbuf(out_old_);
-    if (err_)
+    }
+    if (err_) {
       std::cerr.rdbuf(err_old_);
+    }
   }
   ConsoleText(const ConsoleText&) = delete;
   ConsoleText& operator=(const ConsoleText&) = delete;
