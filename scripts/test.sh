@@ -11,3 +11,8 @@ echo "== build and test (release, warnings as errors)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVONEL_WARNINGS_AS_ERRORS=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# then each fuzz target for a short while.
+bash scripts/test-sanitize.sh
+bash scripts/test-fuzz.sh
