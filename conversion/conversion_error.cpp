@@ -32,6 +32,8 @@ std::string ErrorMessage(const ConversionError& error) {
       return "出力ファイル名を入力してください";
     case ErrorKind::kOutputIsFolder:
       return "出力ファイル名がフォルダを指しています：" + error.path;
+    case ErrorKind::kOutputIsInput:
+      return "出力ファイル名が入力ファイルと同じです：" + error.path;
     case ErrorKind::kOutputFolderMissing:
       return "出力先のフォルダが存在しません：" + error.path;
     case ErrorKind::kCannotCreate:
@@ -70,6 +72,8 @@ std::string ErrorSummary(const ConversionError& error) {
       return "output path empty";
     case ErrorKind::kOutputIsFolder:
       return "output is a folder:" + where;
+    case ErrorKind::kOutputIsInput:
+      return "output is the input file:" + where;
     case ErrorKind::kOutputFolderMissing:
       return "output folder missing:" + where;
     case ErrorKind::kCannotCreate:

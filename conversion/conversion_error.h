@@ -14,6 +14,7 @@ enum class ErrorKind {
   kTooManyPoints,        // the 5,000,000th point (line)
   kOutputPathEmpty,      // no output path given
   kOutputIsFolder,       // the output path names a folder (path)
+  kOutputIsInput,        // the output path names the input file (path)
   kOutputFolderMissing,  // the output's folder does not exist (path)
   kCannotCreate,         // a file cannot be created (path, reason)
   kReadFailed,           // a read failed (path, reason)

@@ -121,6 +121,9 @@ ConversionResult Run::CheckOutputPlace() {
   }
   if (!out.has_filename())
     return Failure(ErrorKind::kOutputIsFolder, PathText(out));
+  // Writing over the point list itself would lose it.
+  if (fs::equivalent(out, request_.in_path, ignored))
+    return Failure(ErrorKind::kOutputIsInput, PathText(out));
   return {Outcome::kConverted, {}, 0};
 }
 

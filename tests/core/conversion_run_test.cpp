@@ -227,6 +227,17 @@ INSTANTIATE_TEST_SUITE_P(
                                       ErrorKind::kOutputFolderMissing}),
     [](const auto& info) { return info.param.name; });
 
+TEST_F(ConversionRun, OutputOverTheInputIsRefused) {
+  ConversionRequest request = Request("1,2,3\n");
+  request.out_path = dir_ / "." / "in.csv";
+  const ConversionResult result = RunConversion(request);
+  EXPECT_EQ(result.error.kind, ErrorKind::kOutputIsInput) << ErrorSummary(result.error);
+  EXPECT_EQ(ResultMessage(result),
+            "出力ファイル名が入力ファイルと同じです：" + request.out_path.string());
+  EXPECT_EQ(ReadFileBytes(dir_ / "in.csv"), "1,2,3\n");
+  EXPECT_EQ(ListFolder(dir_.Path()), "in.csv");
+}
+
 TEST_F(ConversionRun, MessagesNameThePath) {
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = dir_ / "nowhere" / "out.igs";
