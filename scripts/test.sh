@@ -16,3 +16,7 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # then each fuzz target for a short while.
 bash scripts/test-sanitize.sh
 bash scripts/test-fuzz.sh
+
+# The core, the command-line tool and their tests cross-built for Windows with
+# MinGW-w64 and run under Wine; the .exe's output compared with Linux's.
+bash scripts/test-windows.sh
