@@ -316,6 +316,20 @@ const FullDisk kFullDisks[] = {
 INSTANTIATE_TEST_SUITE_P(Faults, DiskFull, ::testing::ValuesIn(kFullDisks),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(FileSizeLimit, AWriteRefusedPastTheLimitEndsTheRunAndKeepsTheEarlierOutput) {
+  // Needs no root: the system refuses writes past RLIMIT_FSIZE. 20,000 points
+  // give 1.6 MB of Parameter Data records, within the limit, and 3.3 MB of
+  // Directory Entry records, past it.
+  Scene scene(PointLines(20'000));
+  const FolderSnapshot before = Snapshot(scene.out_folder);
+
+  const ToolRun run =
+      RunConvert({"-o", scene.out.string(), scene.in.string()}, scene.work, false, 2'000'000);
+
+  ExpectReported(run, scene.in, Error(ErrorKind::kWriteFailed, 0, scene.out, Reason(EFBIG)));
+  EXPECT_EQ(Snapshot(scene.out_folder), before);
+}
+
 // ---------------------------------------------------------------------------
 // The input changing under a running conversion. The fault strikes from the
 // progress callback, which the run calls once the first lines are read; the

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -21,7 +22,7 @@ bool RunningAsRoot() {
 }
 
 ToolRun RunConvert(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                   bool unprivileged) {
+                   bool unprivileged, std::int64_t file_size_limit) {
   ToolRun run;
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0)
@@ -48,6 +49,16 @@ ToolRun RunConvert(const std::vector<std::string>& args, const std::filesystem::
     ::dup2(pipe_fds[1], STDERR_FILENO);
     if (::chdir(cwd.c_str()) != 0)
       ::_exit(126);
+    if (file_size_limit > 0) {
+      // Past the limit a write fails with EFBIG, once SIGXFSZ no longer ends
+      // the process; an ignored signal stays ignored across exec.
+      const struct rlimit limit {
+        static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)
+      };
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        ::_exit(126);
+      ::signal(SIGXFSZ, SIG_IGN);
+    }
     if (unprivileged && ::geteuid() == 0) {
       if (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedGroup) != 0 ||
           ::setuid(kUnprivilegedUser) != 0) {

@@ -29,10 +29,12 @@ struct ToolRun {
 };
 
 // Runs karvonel-convert with `args` in the folder `cwd` (where it puts
-// "para.sec"), standard output discarded, and measures its peak memory. With `unprivileged`, a root
-// test process runs it as kUnprivilegedUser.
+// "para.sec"), standard output discarded, and measures its peak memory. With
+// `unprivileged`, a root test process runs it as kUnprivilegedUser. A
+// `file_size_limit` above 0 caps the size of every file it writes
+// (RLIMIT_FSIZE), so that a write past it fails with EFBIG.
 ToolRun RunConvert(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                   bool unprivileged = false);
+                   bool unprivileged = false, std::int64_t file_size_limit = 0);
 
 // Every regular file under `folder` (names relative to it) with its bytes.
 using FolderSnapshot = std::map<std::string, std::string>;
