@@ -3,9 +3,11 @@
 // expects; a converted file passes the structure checker and holds every point
 // rounded to 15 significant digits; a failure leaves the earlier output as it
 // was; no temporary file is ever left behind.
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -33,14 +35,27 @@ constexpr char kEarlierOutput[] = "an earlier output file, to be kept on failure
 constexpr std::size_t kMaxLine = 32766;
 
 // One folder per process, in memory where the system has one: every run
-// writes, syncs and renames files.
+// writes, syncs and renames files. libFuzzer ends its process without running
+// exit handlers, so each process also removes the folders of processes that
+// are gone.
 const fs::path& WorkFolder() {
   static const fs::path folder = [] {
     const fs::path base =
         fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path path = base / ("karvonel-fuzz-" + std::to_string(::getpid()));
+    const std::string prefix = "karvonel-fuzz-";
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(base, ignored)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(prefix, 0) != 0)
+        continue;
+      const long pid = std::atol(name.c_str() + prefix.size());
+      if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+        fs::remove_all(entry.path(), ignored);
+      }
+    }
+    fs::path path = base / (prefix + std::to_string(::getpid()));
     fs::create_directories(path);
-    std::atexit([] {
+    std::atexit([] {  // the replay main ends normally
       std::error_code ignored;
       fs::remove_all(WorkFolder(), ignored);
     });
