@@ -55,12 +55,17 @@ const fs::path& WorkFolder() {
     }
     fs::path path = base / (prefix + std::to_string(::getpid()));
     fs::create_directories(path);
+    return path;
+  }();
+  // Registered once `folder` is complete, so it runs before `folder` goes.
+  static const bool cleanup = [] {
     std::atexit([] {  // the replay main ends normally
       std::error_code ignored;
       fs::remove_all(WorkFolder(), ignored);
     });
-    return path;
+    return true;
   }();
+  (void)cleanup;
   return folder;
 }
 
