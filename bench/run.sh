@@ -24,9 +24,14 @@ convert=$PWD/$build/cli/karvonel-convert
 cd "$work"  # para.sec goes to the current folder
 "$convert" -o reference.igs points.csv 2>/dev/null
 
-# Wall time of a command, in seconds.
-seconds() {
-  local start end
+# Wall time of a command that writes TARGET, in seconds. Each writes a new file (the outputs of
+# earlier runs are removed first) and starts from a clean page cache state:
+# what earlier runs left to write is written first, untimed.
+seconds() { # TARGET COMMAND...
+  local start end target=$1
+  shift
+  rm -f "$target"
+  sync
   start=$(date +%s%N)
   "$@" >/dev/null 2>&1
   end=$(date +%s%N)
@@ -42,10 +47,10 @@ occt_points() { "$OLDPWD/$build/bench/occt_write_points" points.csv occt.igs; }
 
 cat_times=() sync_times=() convert_times=() occt_times=()
 for ((i = 1; i <= runs; i++)); do
-  cat_times+=("$(seconds floor_cat)")
-  sync_times+=("$(seconds floor_cat_sync)")
-  convert_times+=("$(seconds convert_points)")
-  occt_times+=("$(seconds occt_points)")
+  cat_times+=("$(seconds floor.igs floor_cat)")
+  sync_times+=("$(seconds floor.igs floor_cat_sync)")
+  convert_times+=("$(seconds out.igs convert_points)")
+  occt_times+=("$(seconds occt.igs occt_points)")
   echo "run $i: cat ${cat_times[-1]} s, cat+sync ${sync_times[-1]} s," \
     "karvonel-convert ${convert_times[-1]} s, Open CASCADE ${occt_times[-1]} s" >&2
 done

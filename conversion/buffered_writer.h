@@ -37,7 +37,7 @@ class BufferedWriter final : public iges::RecordWriter {
   const SystemError& Error() const { return error_; }
 
  private:
-  static constexpr std::size_t kCapacity = 1 << 20;
+  static constexpr std::size_t kCapacity = 256 << 10;
 
   // Hands the full buffer to the background thread and goes on in the other.
   bool HandOff();

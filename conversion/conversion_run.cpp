@@ -104,6 +104,7 @@ class Run {
   NativeFile input_;
   NativeFile section_file_;
   std::int64_t input_size_ = -1;
+  std::int64_t input_stamp_ = -1;
   std::int32_t de_seq_ = 1;
   std::int32_t pd_seq_ = 1;
 };
@@ -198,7 +199,9 @@ ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out, Buffere
     de_seq_ += 2;
     pd_seq_ += 1;
   }
-  if (input_size_ >= 0 && reader.BytesRead() != static_cast<std::uint64_t>(input_size_)) {
+  // A file written to while it was read is a mixture of two point lists.
+  if ((input_size_ >= 0 && reader.BytesRead() != static_cast<std::uint64_t>(input_size_)) ||
+      input_.ModificationStamp() != input_stamp_) {
     return Failure(ErrorKind::kInputChanged, PathText(request_.in_path));
   }
   ConversionResult result{Outcome::kConverted, {}, points};
@@ -211,7 +214,7 @@ ConversionResult Run::AppendSection(BufferedWriter& out) {
   if (!section_file_.Rewind(error)) {
     return Failure(ErrorKind::kReadFailed, section_name, error.reason);
   }
-  constexpr std::size_t kChunk = 1 << 20;
+  constexpr std::size_t kChunk = 256 << 10;
   const auto chunk = std::make_unique<char[]>(kChunk);
   std::uint64_t copied = 0;
   for (;;) {
@@ -242,6 +245,7 @@ ConversionResult Run::Execute() {
   if (!input_.IsOpen() || input_.IsDirectory())
     return {Outcome::kInputMissing, {}, 0};
   input_size_ = input_.RegularSize();
+  input_stamp_ = input_.ModificationStamp();
 
   if (ConversionResult check = CheckOutputPlace(); check.outcome != Outcome::kConverted) {
     return check;
@@ -264,8 +268,11 @@ ConversionResult Run::Execute() {
 
   LineReader reader(input_);
   ConversionResult result = PointLoop(reader, out, section);
-  if (result.outcome != Outcome::kConverted)
+  if (result.outcome != Outcome::kConverted) {
+    // para.sec keeps whole records: those of the points before the failure.
+    section.Flush();
     return result;
+  }
   input_.Close(error);
 
   if (!section.Flush()) {

@@ -7,7 +7,7 @@ namespace karvonel::conversion {
 // The buffer is filled with zeros at once, so the memory in use is the same for
 // a small file as for a large one.
 LineReader::LineReader(NativeFile& file)
-    : file_(file), buffer_(std::make_unique<char[]>(kCapacity)) {}
+    : file_(file), buffer_(std::make_unique<char[]>(kBufferSize)) {}
 
 bool LineReader::Fill() {
   if (at_end_ || failed_)
@@ -17,7 +17,7 @@ bool LineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  const std::int64_t count = file_.Read(buffer_.get() + end_, kCapacity - end_, error_);
+  const std::int64_t count = file_.Read(buffer_.get() + end_, kBufferSize - end_, error_);
   if (count < 0) {
     failed_ = true;
     return false;

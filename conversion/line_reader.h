@@ -21,6 +21,10 @@ class LineReader {
  public:
   enum class Status { kLine, kEnd, kTooLong, kReadFailed };
 
+  // The reader takes the file this many bytes at a time.
+  static constexpr std::size_t kBufferSize = 256 << 10;
+  static_assert(kBufferSize > 2 * kMaxLineLength);
+
   explicit LineReader(NativeFile& file);
 
   // Reads the next line into `line` (valid until the next call). kTooLong: the
@@ -38,7 +42,6 @@ class LineReader {
  private:
   bool Fill();  // reads more after the unread part; false at the end or failure
 
-  static constexpr std::size_t kCapacity = 1 << 20;
   NativeFile& file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;  // start of the unread part

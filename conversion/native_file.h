@@ -39,6 +39,10 @@ class NativeFile {
   bool IsDirectory() const;
   // The size of a regular file, or -1 where the size means nothing (a pipe).
   std::int64_t RegularSize() const;
+  // When the file's contents last changed, as the system keeps it (in its own
+  // units), or -1 where the system keeps none. Two equal stamps taken a while
+  // apart mean nobody wrote the file in between.
+  std::int64_t ModificationStamp() const;
 
   // Reads up to `size` bytes: the count, 0 at the end, -1 on failure.
   std::int64_t Read(char* data, std::size_t size, SystemError& error);

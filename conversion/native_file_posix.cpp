@@ -80,6 +80,15 @@ std::int64_t NativeFile::RegularSize() const {
   return static_cast<std::int64_t>(info.st_size);
 }
 
+std::int64_t NativeFile::ModificationStamp() const {
+  struct stat info {};
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))
+    return -1;
+  // The modification time, not the status change time: that one also moves
+  // when the file loses its name, which leaves its contents as they were.
+  return info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec;
+}
+
 std::int64_t NativeFile::Read(char* data, std::size_t size, SystemError& error) {
   for (;;) {
     const ssize_t count = ::read(fd_, data, size);

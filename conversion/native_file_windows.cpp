@@ -181,6 +181,16 @@ std::int64_t NativeFile::RegularSize() const {
   return static_cast<std::int64_t>(size.QuadPart);
 }
 
+std::int64_t NativeFile::ModificationStamp() const {
+  if (!IsOpen() || ::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK || IsDirectory())
+    return -1;
+  FILETIME written{};
+  if (!::GetFileTime(AsHandle(handle_), nullptr, nullptr, &written))
+    return -1;
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) |
+                                   written.dwLowDateTime);
+}
+
 std::int64_t NativeFile::Read(char* data, std::size_t size, SystemError& error) {
   DWORD count = 0;
   if (::ReadFile(AsHandle(handle_), data, static_cast<DWORD>(std::min(size, kMaxChunk)), &count,

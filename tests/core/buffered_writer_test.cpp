@@ -51,10 +51,12 @@ TEST_P(FullDevice, FailureIsKeptWithTheSystemsReason) {
 #endif
   SystemError error;
   NativeFile file = NativeFile::Open("/dev/full", NativeFile::Mode::kReadWriteKeep, error);
-  if (!file.IsOpen()) GTEST_SKIP() << "no /dev/full: " << error.reason;
+  if (!file.IsOpen())
+    GTEST_SKIP() << "no /dev/full: " << error.reason;
   BufferedWriter writer(file);
   const std::string record(80, 'x');
-  for (std::size_t written = 0; written < GetParam(); written += 82) writer.WriteRecord(record);
+  for (std::size_t written = 0; written < GetParam(); written += 82)
+    writer.WriteRecord(record);
   EXPECT_FALSE(writer.Flush());
   EXPECT_TRUE(writer.Failed());
   EXPECT_EQ(writer.Error().reason, "No space left on device");

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 
 #include "conversion/conversion_run.h"
 #include "conversion/native_file.h"
@@ -287,6 +291,42 @@ TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
   EXPECT_LT(last_done, input.size());
   EXPECT_EQ(Output(), "earlier output");
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec");
+}
+
+TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
+  WriteFileBytes(dir_ / "out.igs", "earlier output");
+  std::string input;
+  for (int i = 0; i < 40000; ++i)
+    input += "1,1,1\n";
+  ConversionRequest request = Request(input);
+  bool rewritten = false;
+  request.progress = [&](std::uint64_t, std::uint64_t) {
+    if (!rewritten) {
+      // Same size, other points; past the clock's tick so the change shows.
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::string other = input;
+      std::replace(other.begin(), other.end(), '1', '2');
+      std::fstream file(dir_ / "in.csv", std::ios::binary | std::ios::in | std::ios::out);
+      file.write(other.data(), static_cast<std::streamsize>(other.size()));
+      rewritten = true;
+    }
+    return true;
+  };
+  const ConversionResult result = RunConversion(request);
+  EXPECT_TRUE(rewritten);
+  EXPECT_EQ(result.error.kind, ErrorKind::kInputChanged) << ErrorSummary(result.error);
+  EXPECT_EQ(ResultMessage(result),
+            "変換中に入力ファイルが変更されました：" + (dir_ / "in.csv").string());
+  EXPECT_EQ(Output(), "earlier output");
+}
+
+TEST_F(ConversionRun, SectionFileKeepsWholeRecordsAfterAFailure) {
+  std::string input;
+  for (int i = 0; i < 5000; ++i)
+    input += "1,2,3\n";
+  input += "1E999,0,0\n";
+  EXPECT_EQ(RunConversion(Request(input)).error.kind, ErrorKind::kValueOutOfRange);
+  EXPECT_EQ(ReadFileBytes(dir_ / "para.sec").size(), 5000u * 82u);
 }
 
 TEST_F(ConversionRun, ProgressReachesTheWholeInput) {

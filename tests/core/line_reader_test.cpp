@@ -70,15 +70,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(LineReader, CrLfSplitAcrossTheBufferEdgeIsOneLineEnd) {
-  // The CR of some line falls on the last byte of the first 1 MiB read: a
-  // first line of 577 bytes, then lines of 1000 bytes put a CR at 1048575.
-  std::string bytes = std::string(575, 'a') + "\r\n";
-  for (int i = 0; i < 1100; ++i)
+  // The CR of some line falls on the last byte of the first read: a first
+  // line of `first` bytes, then lines of 1000 bytes whose CR lands there.
+  constexpr std::size_t kEdge = LineReader::kBufferSize - 1;
+  const std::size_t first = (kEdge - 998) % 1000 + 1000;
+  std::string bytes = std::string(first - 2, 'a') + "\r\n";
+  const std::size_t lines = LineReader::kBufferSize / 1000 + 10;
+  for (std::size_t i = 0; i < lines; ++i)
     bytes += std::string(998, 'x') + "\r\n";
-  ASSERT_EQ(bytes[1048575], '\r');
+  ASSERT_EQ(bytes[kEdge], '\r');
+  ASSERT_EQ(bytes[kEdge + 1], '\n');
   const ReadOutcome outcome = ReadAll(bytes);
   EXPECT_EQ(outcome.last, LineReader::Status::kEnd);
-  ASSERT_EQ(outcome.lines.size(), 1101u);
+  ASSERT_EQ(outcome.lines.size(), lines + 1);
   for (std::size_t i = 1; i < outcome.lines.size(); ++i) {
     ASSERT_EQ(outcome.lines[i].size(), 998u) << "line " << i + 1;
   }

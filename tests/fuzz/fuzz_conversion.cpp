@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "conversion/conversion_run.h"
+#include "conversion/line_reader.h"
 #include "iges/number_text.h"
 #include "iges/point_entity.h"
 #include "iges/record.h"
@@ -154,14 +155,14 @@ void CheckConverted(const fs::path& out, const fs::path& section, const Expected
   FUZZ_CHECK(ReadAll(section) == p_records, "para.sec differs from the P section");
 }
 
-// The reader takes the input a megabyte at a time. An input that starts with
+// The reader takes the input a buffer at a time. An input that starts with
 // the byte 0xFF and two bytes k (little-endian) is the rest placed k bytes
-// before the end of the first megabyte, behind blank lines, so that its lines
+// before the end of the first buffer, behind blank lines, so that its lines
 // and line ends straddle the reader's refill.
 std::string Placed(std::string_view data) {
   if (data.size() < 3 || data[0] != '\xFF')
     return std::string(data);
-  constexpr std::size_t kReaderBuffer = 1 << 20;
+  constexpr std::size_t kReaderBuffer = karvonel::conversion::LineReader::kBufferSize;
   const std::size_t k = static_cast<unsigned char>(data[1]) |
                         (static_cast<std::size_t>(static_cast<unsigned char>(data[2])) << 8);
   std::string placed;
