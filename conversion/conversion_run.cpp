@@ -10,6 +10,7 @@
 #include "conversion/line_reader.h"
 #include "conversion/native_file.h"
 #include "conversion/point_line.h"
+#include "conversion/point_writer_thread.h"
 #include "iges/point_entity.h"
 #include "iges/terminate.h"
 
@@ -97,7 +98,7 @@ class Run {
   ConversionResult CheckOutputPlace();
   ConversionResult OpenSectionFile();
   ConversionResult PointLoop(LineReader& reader, BufferedWriter& out, BufferedWriter& section);
-  ConversionResult AppendSection(BufferedWriter& out);
+  ConversionResult AppendSection(BufferedWriter& out, NativeFile& out_file);
   bool Progress(std::uint64_t done);
 
   const ConversionRequest& request_;
@@ -141,7 +142,10 @@ ConversionResult Run::OpenSectionFile() {
       return Failure(ErrorKind::kSectionFileBusy, PathText(path));
     return Failure(ErrorKind::kCannotCreate, PathText(path), error.reason);
   }
-  if (!section_file_.Truncate(error)) {
+  // The records of this conversion are written over those of the last one,
+  // and the file is cut behind them at the end: that frees no blocks of the
+  // last file only to take new ones.
+  if (!section_file_.Rewind(error)) {
     return Failure(ErrorKind::kWriteFailed, PathText(path), error.reason);
   }
   return {Outcome::kConverted, {}, 0};
@@ -158,79 +162,96 @@ ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out, Buffere
   // The progress callback is asked after this many lines.
   constexpr std::int64_t kProgressEvery = 1 << 14;
   std::int64_t points = 0;
-  std::string_view line;
-  for (;;) {
-    const LineReader::Status status = reader.Next(line);
-    if (status == LineReader::Status::kEnd)
-      break;
-    if (status == LineReader::Status::kReadFailed) {
-      return Failure(ErrorKind::kReadFailed, PathText(request_.in_path), reader.Error().reason);
-    }
-    const std::int64_t line_number = reader.LineNumber();
-    if (status == LineReader::Status::kTooLong) {
-      return LineFailure(ErrorKind::kLineTooLong, line_number);
-    }
-    if (line_number % kProgressEvery == 0 && !Progress(reader.BytesConsumed())) {
-      return Failure(ErrorKind::kCancelled);
-    }
-    const PointLine point = ParsePointLine(line);
-    if (!point.has_point)
-      continue;
-    if (point.out_of_range)
-      return LineFailure(ErrorKind::kValueOutOfRange, line_number);
-    if (points == iges::kMaxPoints)
-      return LineFailure(ErrorKind::kTooManyPoints, line_number);
-    switch (iges::WritePointEntity(point.x, point.y, point.z, de_seq_, pd_seq_, out, section)) {
-      case iges::PointStatus::kOk:
+  ConversionResult result{Outcome::kConverted, {}, 0};
+  {
+    // Lines are read and parsed here while the records are formatted and
+    // written on a second thread; an earlier point's refusal there comes
+    // before any failure found here for a later line.
+    PointWriterThread writer(out, section);
+    std::string_view line;
+    for (;;) {
+      const LineReader::Status status = reader.Next(line);
+      if (status == LineReader::Status::kEnd)
         break;
-      case iges::PointStatus::kDataTooLong:
-        return LineFailure(ErrorKind::kDataTooLong, line_number);
-      case iges::PointStatus::kOutOfRange:
-        return LineFailure(ErrorKind::kValueOutOfRange, line_number);
+      const std::int64_t line_number = reader.LineNumber();
+      if (status == LineReader::Status::kReadFailed) {
+        result = Failure(ErrorKind::kReadFailed, PathText(request_.in_path), reader.Error().reason);
+        break;
+      }
+      if (status == LineReader::Status::kTooLong) {
+        result = LineFailure(ErrorKind::kLineTooLong, line_number);
+        break;
+      }
+      if (line_number % kProgressEvery == 0) {
+        if (!Progress(reader.BytesConsumed())) {
+          result = Failure(ErrorKind::kCancelled);
+          break;
+        }
+        if (out.Failed() || section.Failed())
+          break;
+      }
+      const PointLine point = ParsePointLine(line);
+      if (!point.has_point)
+        continue;
+      if (point.out_of_range) {
+        result = LineFailure(ErrorKind::kValueOutOfRange, line_number);
+        break;
+      }
+      if (points == iges::kMaxPoints) {
+        result = LineFailure(ErrorKind::kTooManyPoints, line_number);
+        break;
+      }
+      ++points;
+      if (!writer.Add(point.x, point.y, point.z, line_number))
+        break;
     }
-    if (out.Failed()) {
-      return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
+    writer.Finish();
+    if (const auto refused = writer.Refused()) {
+      result = LineFailure(refused->status == iges::PointStatus::kDataTooLong
+                               ? ErrorKind::kDataTooLong
+                               : ErrorKind::kValueOutOfRange,
+                           refused->line);
     }
-    if (section.Failed()) {
-      return Failure(ErrorKind::kWriteFailed, PathText(request_.section_path),
-                     section.Error().reason);
-    }
-    ++points;
-    de_seq_ += 2;
-    pd_seq_ += 1;
+    de_seq_ = writer.NextDeSeq();
+    pd_seq_ = writer.NextPdSeq();
   }
+  if (out.Failed()) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
+  }
+  if (section.Failed()) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.section_path),
+                   section.Error().reason);
+  }
+  if (result.outcome != Outcome::kConverted)
+    return result;
   // A file written to while it was read is a mixture of two point lists.
   if ((input_size_ >= 0 && reader.BytesRead() != static_cast<std::uint64_t>(input_size_)) ||
       input_.ModificationStamp() != input_stamp_) {
     return Failure(ErrorKind::kInputChanged, PathText(request_.in_path));
   }
-  ConversionResult result{Outcome::kConverted, {}, points};
+  result.points = points;
   return result;
 }
 
-ConversionResult Run::AppendSection(BufferedWriter& out) {
+ConversionResult Run::AppendSection(BufferedWriter& out, NativeFile& out_file) {
   SystemError error;
   const std::string section_name = PathText(request_.section_path);
+  if (!out.Flush()) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
+  }
   if (!section_file_.Rewind(error)) {
     return Failure(ErrorKind::kReadFailed, section_name, error.reason);
   }
-  constexpr std::size_t kChunk = 256 << 10;
-  const auto chunk = std::make_unique<char[]>(kChunk);
-  std::uint64_t copied = 0;
-  for (;;) {
-    const std::int64_t count = section_file_.Read(chunk.get(), kChunk, error);
-    if (count < 0)
-      return Failure(ErrorKind::kReadFailed, section_name, error.reason);
-    if (count == 0)
-      break;
-    out.WriteBytes(chunk.get(), static_cast<std::size_t>(count));
-    if (out.Failed()) {
-      return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
-    }
-    copied += static_cast<std::uint64_t>(count);
+  const std::uint64_t expected = static_cast<std::uint64_t>(pd_seq_ - 1) * iges::kRecordBytes;
+  bool out_failed = false;
+  const std::int64_t copied = section_file_.CopyTo(out_file, expected, error, out_failed);
+  if (copied < 0 && out_failed) {
+    return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), error.reason);
   }
+  if (copied < 0)
+    return Failure(ErrorKind::kReadFailed, section_name, error.reason);
   // The section file must hold exactly the records written to it.
-  if (copied != static_cast<std::uint64_t>(pd_seq_ - 1) * iges::kRecordBytes) {
+  if (static_cast<std::uint64_t>(copied) != expected) {
     return Failure(ErrorKind::kReadFailed, section_name, "the file changed during the conversion");
   }
   return {Outcome::kConverted, {}, 0};
@@ -268,18 +289,18 @@ ConversionResult Run::Execute() {
 
   LineReader reader(input_);
   ConversionResult result = PointLoop(reader, out, section);
-  if (result.outcome != Outcome::kConverted) {
-    // para.sec keeps whole records: those of the points before the failure.
-    section.Flush();
+  // para.sec holds whole records, those of the points written, and nothing
+  // of the last conversion; after a failure too.
+  const bool section_written = section.Flush() && section_file_.TruncateHere(error);
+  if (result.outcome != Outcome::kConverted)
     return result;
-  }
   input_.Close(error);
-
-  if (!section.Flush()) {
+  if (!section_written) {
     return Failure(ErrorKind::kWriteFailed, PathText(request_.section_path),
-                   section.Error().reason);
+                   section.Failed() ? section.Error().reason : error.reason);
   }
-  if (ConversionResult merged = AppendSection(out); merged.outcome != Outcome::kConverted) {
+  if (ConversionResult merged = AppendSection(out, output.File());
+      merged.outcome != Outcome::kConverted) {
     return merged;
   }
   iges::WriteTerminate(de_seq_, pd_seq_, out);

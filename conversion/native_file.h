@@ -58,6 +58,13 @@ class NativeFile {
   bool Truncate(SystemError& error);
   // Moves to the start of the file.
   bool Rewind(SystemError& error);
+  // Ends the file at the current position, dropping what lies behind it.
+  bool TruncateHere(SystemError& error);
+  // Copies `size` bytes from this file's position to `target`'s position,
+  // inside the system where it can. Returns the bytes copied (fewer when this
+  // file ends first), or -1 with `target_failed` telling which side failed.
+  std::int64_t CopyTo(NativeFile& target, std::uint64_t size, SystemError& error,
+                      bool& target_failed);
   // Takes an exclusive lock that lasts until the file is closed. Returns false
   // with `busy` set when another open file holds it.
   bool TryLock(bool& busy, SystemError& error);

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <system_error>
 
 #include "conversion/native_file.h"
@@ -127,6 +129,55 @@ void NativeFile::StartWriteback() {
 
 bool NativeFile::Truncate(SystemError& error) {
   return (::ftruncate(fd_, 0) == 0 && ::lseek(fd_, 0, SEEK_SET) == 0) || Fail(error);
+}
+
+bool NativeFile::TruncateHere(SystemError& error) {
+  const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+  return (position >= 0 && ::ftruncate(fd_, position) == 0) || Fail(error);
+}
+
+std::int64_t NativeFile::CopyTo(NativeFile& target, std::uint64_t size, SystemError& error,
+                                bool& target_failed) {
+  target_failed = false;
+  std::uint64_t copied = 0;
+#ifdef __linux__
+  // The kernel copies page to page, without a trip through this process.
+  while (copied < size) {
+    const ssize_t count = ::copy_file_range(fd_, nullptr, target.fd_, nullptr, size - copied, 0);
+    if (count == 0)
+      return static_cast<std::int64_t>(copied);
+    if (count > 0) {
+      copied += static_cast<std::uint64_t>(count);
+      continue;
+    }
+    if (errno == EINTR)
+      continue;
+    const bool unsupported =
+        errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
+    if (!unsupported || copied > 0) {
+      target_failed = errno != EIO && errno != EBADF;
+      Fail(error);
+      return -1;
+    }
+    break;  // not between these two files: copy through a buffer
+  }
+#endif
+  constexpr std::size_t kChunk = 256 << 10;
+  const auto chunk = std::make_unique<char[]>(kChunk);
+  while (copied < size) {
+    const std::int64_t count =
+        Read(chunk.get(), std::min<std::uint64_t>(kChunk, size - copied), error);
+    if (count < 0)
+      return -1;
+    if (count == 0)
+      break;
+    if (!target.Write(chunk.get(), static_cast<std::size_t>(count), error)) {
+      target_failed = true;
+      return -1;
+    }
+    copied += static_cast<std::uint64_t>(count);
+  }
+  return static_cast<std::int64_t>(copied);
 }
 
 bool NativeFile::Rewind(SystemError& error) {
