@@ -159,6 +159,15 @@ TEST_F(ConversionRun, ExistingOutputIsReplaced) {
   EXPECT_EQ(Output().size(), 6u * 82u);
 }
 
+std::string Repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i)
+    text += line;
+  return text;
+}
+
+const std::string kTooWide = "-1.23456789012345E100,-1.23456789012345E100,1234567.89012\n";
+
 // A failure of the input: the message names the line, the earlier output is
 // untouched and no temporary file stays behind.
 struct LineFailureCase {
@@ -195,7 +204,16 @@ INSTANTIATE_TEST_SUITE_P(
         LineFailureCase{
             "DataTooLong", "1,2,3\n-1.23456789012345E100,-1.23456789012345E100,1234567.89012\n",
             ErrorKind::kDataTooLong, 2,
-            "2 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました"}),
+            "2 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました"},
+        // The records are formatted behind the reading: the earlier line's
+        // failure is the one reported, also across batches of points.
+        LineFailureCase{
+            "EarlierFailureWins", Repeated("1,2,3\n", 5000) + kTooWide + "1E999,0,0\n",
+            ErrorKind::kDataTooLong, 5001,
+            "5001 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました"},
+        LineFailureCase{
+            "LongLineAfterAWidePoint", kTooWide + std::string(40000, '1'), ErrorKind::kDataTooLong,
+            1, "1 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ConversionRun, DataOfExactly64ColumnsConverts) {
