@@ -82,6 +82,11 @@ class NativeFile {
 inline void NativeFile::StartWriteback() {}
 #endif
 
+// Copies `size` bytes from `source`'s position to `target`'s through a
+// buffer, as NativeFile::CopyTo does where the system cannot copy itself.
+std::int64_t CopyThroughBuffer(NativeFile& source, NativeFile& target, std::uint64_t size,
+                               SystemError& error, bool& target_failed);
+
 // Replaces `to` by `from` in one step, then makes the change durable.
 bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
                  SystemError& error);

@@ -162,22 +162,8 @@ std::int64_t NativeFile::CopyTo(NativeFile& target, std::uint64_t size, SystemEr
     break;  // not between these two files: copy through a buffer
   }
 #endif
-  constexpr std::size_t kChunk = 256 << 10;
-  const auto chunk = std::make_unique<char[]>(kChunk);
-  while (copied < size) {
-    const std::int64_t count =
-        Read(chunk.get(), std::min<std::uint64_t>(kChunk, size - copied), error);
-    if (count < 0)
-      return -1;
-    if (count == 0)
-      break;
-    if (!target.Write(chunk.get(), static_cast<std::size_t>(count), error)) {
-      target_failed = true;
-      return -1;
-    }
-    copied += static_cast<std::uint64_t>(count);
-  }
-  return static_cast<std::int64_t>(copied);
+  const std::int64_t rest = CopyThroughBuffer(*this, target, size - copied, error, target_failed);
+  return rest < 0 ? -1 : static_cast<std::int64_t>(copied) + rest;
 }
 
 bool NativeFile::Rewind(SystemError& error) {

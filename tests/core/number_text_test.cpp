@@ -11,6 +11,7 @@
 
 #include "iges/number_text.h"
 #include "iges/seq_field.h"
+#include "tests/support/rounding.h"
 
 namespace karvonel::iges {
 namespace {
@@ -107,15 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
 namespace karvonel::iges {
 namespace {
 
-// The value rounded to 15 significant digits, by the standard library alone.
-double Rounded15(double value) {
-  char text[40];
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 14);
-  double rounded = 0;
-  std::from_chars(text, end.ptr, rounded);
-  return rounded;
-}
+using karvonel::testing::Rounded15;
 
 // Reads a number text back: the sign column, then the number.
 double ReadBack(const std::string& text) {

@@ -18,23 +18,16 @@
 
 #include "conversion/conversion_run.h"
 #include "iges/number_text.h"
+#include "tests/support/rounding.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel {
 namespace {
 
+using karvonel::testing::Rounded15;
+
 using karvonel::testing::TempDir;
 using karvonel::testing::WriteFileBytes;
-
-// The value the file must carry: `value` rounded to 15 significant digits.
-double Rounded15(double value) {
-  char text[40];
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 14);
-  double rounded = 0;
-  std::from_chars(text, end.ptr, rounded);
-  return rounded;
-}
 
 std::string Text(double value) {
   char text[40];
