@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKARVONEL_BUILD_UI=ON >/dev/null
 cmake --build build --target karvonel karvonel-convert
 
 cd examples
