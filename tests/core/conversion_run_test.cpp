@@ -8,11 +8,13 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/native_file.h"
+#include "tests/structure/iges_structure.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel::conversion {
 namespace {
 
+using karvonel::testing::CheckIgesStructure;
 using karvonel::testing::ListFolder;
 using karvonel::testing::ReadFileBytes;
 using karvonel::testing::TempDir;
@@ -43,11 +45,21 @@ class ConversionRun : public ::testing::Test {
   }
   std::string Output() { return ReadFileBytes(dir_ / "out.igs"); }
 
+  // Runs the conversion; every file it reports as converted must be a
+  // well-formed IGES file.
+  static ConversionResult Convert(const ConversionRequest& request) {
+    ConversionResult result = RunConversion(request);
+    if (result.outcome == Outcome::kConverted) {
+      EXPECT_EQ(CheckIgesStructure(ReadFileBytes(request.out_path)), std::nullopt);
+    }
+    return result;
+  }
+
   TempDir dir_;
 };
 
 TEST_F(ConversionRun, TwoPointsGiveTwelveRecords) {
-  const ConversionResult result = RunConversion(Request("1.5,-2,0\r\n-10.25,0.5,100\r\n"));
+  const ConversionResult result = Convert(Request("1.5,-2,0\r\n-10.25,0.5,100\r\n"));
   ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorSummary(result.error);
   EXPECT_EQ(result.points, 2);
   const std::string parameters =
@@ -71,7 +83,7 @@ TEST_F(ConversionRun, TwelfthPointCarriesItsSequenceNumbers) {
   for (int i = 0; i < 11; ++i)
     input += "1,2,3\n";
   input += "-10.25,0.5,100\n";
-  ASSERT_EQ(RunConversion(Request(input)).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(Request(input)).outcome, Outcome::kConverted);
   const std::string out = Output();
   EXPECT_NE(
       out.find(
@@ -85,7 +97,7 @@ TEST_F(ConversionRun, TwelfthPointCarriesItsSequenceNumbers) {
 }
 
 TEST_F(ConversionRun, EmptyInputGivesHeadAndTerminateOnly) {
-  const ConversionResult result = RunConversion(Request(""));
+  const ConversionResult result = Convert(Request(""));
   ASSERT_EQ(result.outcome, Outcome::kConverted);
   EXPECT_EQ(
       Output(),
@@ -95,7 +107,7 @@ TEST_F(ConversionRun, EmptyInputGivesHeadAndTerminateOnly) {
 }
 
 TEST_F(ConversionRun, BlankLinesTakeNoSequenceNumbers) {
-  ASSERT_EQ(RunConversion(Request("1,2,3\r\n\r\n \t \r\n4,5,6")).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(Request("1,2,3\r\n\r\n \t \r\n4,5,6")).outcome, Outcome::kConverted);
   const std::string out = Output();
   EXPECT_NE(
       out.find(
@@ -111,7 +123,7 @@ TEST_F(ConversionRun, ClockIsReadOnce) {
     ++calls;
     return iges::LocalTime{2026, 12, 6, 23, 59, 59 + calls - 1};
   };
-  ASSERT_EQ(RunConversion(request).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(request).outcome, Outcome::kConverted);
   EXPECT_EQ(calls, 1);
   const std::string out = Output();
   EXPECT_NE(out.find("15H20261206.235959,0.01"), std::string::npos);
@@ -119,8 +131,8 @@ TEST_F(ConversionRun, ClockIsReadOnce) {
 }
 
 TEST_F(ConversionRun, SecondRunStartsAfresh) {
-  ASSERT_EQ(RunConversion(Request("1,2,3\n4,5,6\n7,8,9\n")).outcome, Outcome::kConverted);
-  ASSERT_EQ(RunConversion(Request("1,2\n")).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(Request("1,2,3\n4,5,6\n7,8,9\n")).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(Request("1,2\n")).outcome, Outcome::kConverted);
   const std::string parameters =
       "116, 1, 2, 0;                                                          1P      1\r\n";
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec"), parameters);
@@ -130,7 +142,7 @@ TEST_F(ConversionRun, SecondRunStartsAfresh) {
 TEST_F(ConversionRun, NoFileChosenTouchesNothing) {
   ConversionRequest request = Request("1,2,3\n");
   request.in_path.clear();
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_EQ(result.outcome, Outcome::kNoFileChosen);
   EXPECT_EQ(ResultMessage(result), "ファイル名を選択してください");
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv");
@@ -140,7 +152,7 @@ TEST_F(ConversionRun, MissingInputKeepsTheEarlierOutput) {
   WriteFileBytes(dir_ / "out.igs", "earlier");
   ConversionRequest request = Request("1,2,3\n");
   request.in_path = dir_ / "gone.csv";
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_EQ(result.outcome, Outcome::kInputMissing);
   EXPECT_EQ(ResultMessage(result), "ファイル名が存在しません");
   EXPECT_EQ(Output(), "earlier");
@@ -150,12 +162,12 @@ TEST_F(ConversionRun, MissingInputKeepsTheEarlierOutput) {
 TEST_F(ConversionRun, FolderAsInputIsMissingInput) {
   ConversionRequest request = Request("");
   request.in_path = dir_.Path();
-  EXPECT_EQ(RunConversion(request).outcome, Outcome::kInputMissing);
+  EXPECT_EQ(Convert(request).outcome, Outcome::kInputMissing);
 }
 
 TEST_F(ConversionRun, ExistingOutputIsReplaced) {
   WriteFileBytes(dir_ / "out.igs", std::string(100000, 'z'));
-  ASSERT_EQ(RunConversion(Request("")).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(Request("")).outcome, Outcome::kConverted);
   EXPECT_EQ(Output().size(), 6u * 82u);
 }
 
@@ -182,7 +194,7 @@ class LineFailures : public ConversionRun, public ::testing::WithParamInterface<
 
 TEST_P(LineFailures, EndTheConversionAndKeepTheEarlierOutput) {
   WriteFileBytes(dir_ / "out.igs", "earlier output");
-  const ConversionResult result = RunConversion(Request(GetParam().input));
+  const ConversionResult result = Convert(Request(GetParam().input));
   EXPECT_EQ(result.outcome, Outcome::kFailed);
   EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorSummary(result.error);
   EXPECT_EQ(result.error.line, GetParam().line);
@@ -217,9 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ConversionRun, DataOfExactly64ColumnsConverts) {
-  EXPECT_EQ(
-      RunConversion(Request("-1.23456789012345E100,-1.23456789012345E100,1234567.8901\n")).outcome,
-      Outcome::kConverted);
+  EXPECT_EQ(Convert(Request("-1.23456789012345E100,-1.23456789012345E100,1234567.8901\n")).outcome,
+            Outcome::kConverted);
 }
 
 struct OutputPlaceCase {
@@ -234,7 +245,7 @@ TEST_P(OutputPlaces, AreCheckedBeforeAnythingIsWritten) {
   std::filesystem::create_directory(dir_ / "sub");
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = GetParam().out.empty() ? std::filesystem::path() : dir_ / GetParam().out;
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_EQ(result.outcome, Outcome::kFailed);
   EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorSummary(result.error);
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nsub") << "nothing may be created, para.sec included";
@@ -252,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConversionRun, OutputOverTheInputIsRefused) {
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = dir_ / "." / "in.csv";
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_EQ(result.error.kind, ErrorKind::kOutputIsInput) << ErrorSummary(result.error);
   EXPECT_EQ(ResultMessage(result),
             "出力ファイル名が入力ファイルと同じです：" + request.out_path.string());
@@ -263,7 +274,7 @@ TEST_F(ConversionRun, OutputOverTheInputIsRefused) {
 TEST_F(ConversionRun, MessagesNameThePath) {
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = dir_ / "nowhere" / "out.igs";
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_EQ(ResultMessage(result),
             "出力先のフォルダが存在しません：" + (dir_ / "nowhere").string());
 }
@@ -276,7 +287,7 @@ TEST_F(ConversionRun, SectionFileHeldByAnotherConversionIsRefused) {
   ASSERT_TRUE(holder.TryLock(busy, error)) << error.reason;
   WriteFileBytes(dir_ / "para.sec", "records of the other run");
 
-  const ConversionResult result = RunConversion(Request("1,2,3\n"));
+  const ConversionResult result = Convert(Request("1,2,3\n"));
   EXPECT_EQ(result.error.kind, ErrorKind::kSectionFileBusy) << ErrorSummary(result.error);
   EXPECT_EQ(ResultMessage(result), "作業ファイルを別の変換が使用中です：" +
                                        (dir_ / "para.sec").string() +
@@ -286,7 +297,7 @@ TEST_F(ConversionRun, SectionFileHeldByAnotherConversionIsRefused) {
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec");
 
   holder.Close(error);
-  EXPECT_EQ(RunConversion(Request("1,2,3\n")).outcome, Outcome::kConverted);
+  EXPECT_EQ(Convert(Request("1,2,3\n")).outcome, Outcome::kConverted);
 }
 
 TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
@@ -301,7 +312,7 @@ TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
     last_total = total;
     return done < total / 2;
   };
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_EQ(result.error.kind, ErrorKind::kCancelled);
   EXPECT_EQ(ResultMessage(result), "変換を取り消しました。出力ファイルは変更されていません");
   EXPECT_EQ(last_total, input.size());
@@ -330,7 +341,7 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
     }
     return true;
   };
-  const ConversionResult result = RunConversion(request);
+  const ConversionResult result = Convert(request);
   EXPECT_TRUE(rewritten);
   EXPECT_EQ(result.error.kind, ErrorKind::kInputChanged) << ErrorSummary(result.error);
   EXPECT_EQ(ResultMessage(result),
@@ -343,7 +354,7 @@ TEST_F(ConversionRun, SectionFileKeepsWholeRecordsAfterAFailure) {
   for (int i = 0; i < 5000; ++i)
     input += "1,2,3\n";
   input += "1E999,0,0\n";
-  EXPECT_EQ(RunConversion(Request(input)).error.kind, ErrorKind::kValueOutOfRange);
+  EXPECT_EQ(Convert(Request(input)).error.kind, ErrorKind::kValueOutOfRange);
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec").size(), 5000u * 82u);
 }
 
@@ -354,7 +365,7 @@ TEST_F(ConversionRun, ProgressReachesTheWholeInput) {
     last_done = done;
     return true;
   };
-  ASSERT_EQ(RunConversion(request).outcome, Outcome::kConverted);
+  ASSERT_EQ(Convert(request).outcome, Outcome::kConverted);
   EXPECT_EQ(last_done, 12u);
 }
 

@@ -18,12 +18,14 @@
 
 #include "conversion/conversion_run.h"
 #include "iges/number_text.h"
+#include "tests/structure/iges_structure.h"
 #include "tests/support/rounding.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel {
 namespace {
 
+using karvonel::testing::CheckIgesStructure;
 using karvonel::testing::Rounded15;
 
 using karvonel::testing::TempDir;
@@ -63,6 +65,7 @@ class OcctReadback : public ::testing::Test {
     EXPECT_EQ(result.outcome, conversion::Outcome::kConverted)
         << conversion::ErrorSummary(result.error);
 
+    EXPECT_EQ(CheckIgesStructure(karvonel::testing::ReadFileBytes(dir_ / "out.igs")), std::nullopt);
     reader_ = std::make_unique<IGESControl_Reader>();
     EXPECT_EQ(reader_->ReadFile((dir_ / "out.igs").string().c_str()), IFSelect_RetDone);
     EXPECT_EQ(Failures(), expected_failures);
