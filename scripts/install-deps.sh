@@ -6,11 +6,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libocct-data-exchange-dev libtbb-dev
+  libocct-data-exchange-dev libtbb-dev libfreetype-dev libfreeimage-dev
   qt6-base-dev qt6-base-dev-tools
   xvfb xauth fonts-noto-cjk
   clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix wine64
+  g++-mingw-w64-x86-64-posix wine64 wine
 )
 
 missing=()

@@ -33,8 +33,11 @@ echo "== Windows: first start of Wine (slow the first time)"
 # One Wine server for the whole stage, so that each of the many test programs
 # starts in a fraction of a second; it is stopped when the stage ends.
 mkdir -p "$WINEPREFIX"
-wineserver -p 2>/dev/null || true  # fails only when one is already running
-trap 'wineserver -k 2>/dev/null || true' EXIT
+# The wineserver command comes with Debian's wine package; wine64 alone has it
+# under /usr/lib/wine.
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+"$wineserver" -p 2>/dev/null || true  # fails only when one is already running
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
 version=$(wine_run "$cross/cli/karvonel-convert.exe" --version | tr -d '\r')
 echo "$version"
 [[ $version == "Karvonel Ver 1.20 00" ]] || { echo "test-windows: unexpected --version" >&2; exit 1; }
