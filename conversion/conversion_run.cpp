@@ -106,8 +106,8 @@ class Run {
   NativeFile section_file_;
   std::int64_t input_size_ = -1;
   std::int64_t input_stamp_ = -1;
-  std::int32_t de_seq_ = 1;
-  std::int32_t pd_seq_ = 1;
+  std::int32_t DeSeq = 1;
+  std::int32_t PdSeq = 1;
 };
 
 ConversionResult Run::CheckOutputPlace() {
@@ -212,8 +212,8 @@ ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out, Buffere
                                : ErrorKind::kValueOutOfRange,
                            refused->line);
     }
-    de_seq_ = writer.NextDeSeq();
-    pd_seq_ = writer.NextPdSeq();
+    DeSeq = writer.NextDeSeq();
+    PdSeq = writer.NextPdSeq();
   }
   if (out.Failed()) {
     return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
@@ -242,7 +242,7 @@ ConversionResult Run::AppendSection(BufferedWriter& out, NativeFile& out_file) {
   if (!section_file_.Rewind(error)) {
     return Failure(ErrorKind::kReadFailed, section_name, error.reason);
   }
-  const std::uint64_t expected = static_cast<std::uint64_t>(pd_seq_ - 1) * iges::kRecordBytes;
+  const std::uint64_t expected = static_cast<std::uint64_t>(PdSeq - 1) * iges::kRecordBytes;
   bool out_failed = false;
   const std::int64_t copied = section_file_.CopyTo(out_file, expected, error, out_failed);
   if (copied < 0 && out_failed) {
@@ -303,7 +303,7 @@ ConversionResult Run::Execute() {
       merged.outcome != Outcome::kConverted) {
     return merged;
   }
-  iges::WriteTerminate(de_seq_, pd_seq_, out);
+  iges::WriteTerminate(DeSeq, PdSeq, out);
   if (!out.Flush()) {
     return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
   }

@@ -4,21 +4,21 @@
 
 namespace karvonel::conversion {
 
-PointLine ParsePointLine(std::string_view line) {
+PointLine ParsePointLine(std::string_view LineText) {
   PointLine point;
-  point.has_point = line.find_first_not_of(" \t") != std::string_view::npos;
+  point.has_point = LineText.find_first_not_of(" \t") != std::string_view::npos;
   if (!point.has_point)
     return point;
 
   double* const coordinates[3] = {&point.x, &point.y, &point.z};
   std::size_t start = 0;
   for (double* coordinate : coordinates) {
-    if (start > line.size())
+    if (start > LineText.size())
       break;  // the line has no such field: it reads 0
-    std::size_t comma = line.find(',', start);
+    std::size_t comma = LineText.find(',', start);
     if (comma == std::string_view::npos)
-      comma = line.size();
-    const LeadingNumberResult number = LeadingNumber(line.substr(start, comma - start));
+      comma = LineText.size();
+    const LeadingNumberResult number = LeadingNumber(LineText.substr(start, comma - start));
     if (number.out_of_range)
       point.out_of_range = true;
     *coordinate = number.value;

@@ -15,9 +15,9 @@ struct PointLine {
   double z = 0;
 };
 
-// Splits `line` (without its line end) at its commas: X, Y and Z are fields 1, 2
+// Splits `LineText` (without its line end) at its commas: X, Y and Z are fields 1, 2
 // and 3, each read by LeadingNumber; a field the line does not have reads as 0
 // and fields after the third are ignored. Nothing carries over between lines.
-PointLine ParsePointLine(std::string_view line);
+PointLine ParsePointLine(std::string_view LineText);
 
 }  // namespace karvonel::conversion

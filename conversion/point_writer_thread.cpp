@@ -52,13 +52,13 @@ void PointWriterThread::Finish() {
 void PointWriterThread::WriteBatch(const std::vector<Point>& batch) {
   for (const Point& p : batch) {
     const iges::PointStatus status =
-        iges::WritePointEntity(p.x, p.y, p.z, de_seq_, pd_seq_, out_, section_);
+        iges::WritePointEntity(p.x, p.y, p.z, DeSeq, PdSeq, out_, section_);
     if (status != iges::PointStatus::kOk) {
       refused_ = Refusal{status, p.line};
       return;
     }
-    de_seq_ += 2;
-    pd_seq_ += 1;
+    DeSeq += 2;
+    PdSeq += 1;
   }
 }
 

@@ -42,8 +42,8 @@ class PointWriterThread {
   // The first refused point, if any (read after Finish()).
   std::optional<Refusal> Refused() const { return refused_; }
   // The sequence numbers the next point would get (read after Finish()).
-  std::int32_t NextDeSeq() const { return de_seq_; }
-  std::int32_t NextPdSeq() const { return pd_seq_; }
+  std::int32_t NextDeSeq() const { return DeSeq; }
+  std::int32_t NextPdSeq() const { return PdSeq; }
 
  private:
   struct Point {
@@ -70,8 +70,8 @@ class PointWriterThread {
 
   // Owned by the thread while it runs, by the caller after Finish().
   std::optional<Refusal> refused_;
-  std::int32_t de_seq_ = 1;
-  std::int32_t pd_seq_ = 1;
+  std::int32_t DeSeq = 1;
+  std::int32_t PdSeq = 1;
 };
 
 }  // namespace karvonel::conversion

@@ -59,7 +59,7 @@ bool IsWritable(double value) {
 
 }  // namespace
 
-PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+PointStatus BuildPointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
                              PointRecords& records) {
   if (!IsWritable(x) || !IsWritable(y) || !IsWritable(z))
     return PointStatus::kOutOfRange;
@@ -83,22 +83,22 @@ PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq, 
 
   std::memcpy(records.p, data, length);
   std::memset(records.p + length, ' ', kParameterColumns - length);
-  SeqFieldTo(records.p + kDePointerColumn, ' ', de_seq);
-  SeqFieldTo(records.p + kSequenceColumn, 'P', pd_seq);
+  SeqFieldTo(records.p + kDePointerColumn, ' ', DeSeq);
+  SeqFieldTo(records.p + kSequenceColumn, 'P', PdSeq);
 
   std::memcpy(records.de1, kDe1Template, kRecordLength);
-  SeqFieldTo(records.de1 + kPointerColumn, ' ', pd_seq);
-  SeqFieldTo(records.de1 + kSequenceColumn, 'D', de_seq);
+  SeqFieldTo(records.de1 + kPointerColumn, ' ', PdSeq);
+  SeqFieldTo(records.de1 + kSequenceColumn, 'D', DeSeq);
 
   std::memcpy(records.de2, kDe2Template, kRecordLength);
-  SeqFieldTo(records.de2 + kSequenceColumn, 'D', de_seq + 1);
+  SeqFieldTo(records.de2 + kSequenceColumn, 'D', DeSeq + 1);
   return PointStatus::kOk;
 }
 
-PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+PointStatus WritePointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
                              RecordWriter& out, RecordWriter& tmp) {
   PointRecords records;
-  const PointStatus status = BuildPointEntity(x, y, z, de_seq, pd_seq, records);
+  const PointStatus status = BuildPointEntity(x, y, z, DeSeq, PdSeq, records);
   if (status != PointStatus::kOk)
     return status;
   out.WriteRecord(records.De1());

@@ -35,16 +35,16 @@ struct PointRecords {
 };
 
 // Builds the three records of the point (x, y, z) whose DE line 1 has the
-// sequence number `de_seq` (DE line 2 has de_seq + 1) and whose P line has
-// `pd_seq`. The caller keeps de_seq + 1 <= kMaxSeqNumber. On a status other than
+// sequence number `DeSeq` (DE line 2 has DeSeq + 1) and whose P line has
+// `PdSeq`. The caller keeps DeSeq + 1 <= kMaxSeqNumber. On a status other than
 // kOk the contents of `records` are unspecified.
-PointStatus BuildPointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+PointStatus BuildPointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
                              PointRecords& records);
 
 // Builds the point's records and, only when all three are complete, writes DE
 // line 1 and DE line 2 to `out` and the P line to `tmp`. On failure nothing is
-// written. The counters are the caller's to advance (de_seq by 2, pd_seq by 1).
-PointStatus WritePointEntity(double x, double y, double z, std::int32_t de_seq, std::int32_t pd_seq,
+// written. The counters are the caller's to advance (DeSeq by 2, PdSeq by 1).
+PointStatus WritePointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
                              RecordWriter& out, RecordWriter& tmp);
 
 }  // namespace karvonel::iges

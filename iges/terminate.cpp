@@ -5,17 +5,17 @@
 
 namespace karvonel::iges {
 
-std::string TerminateRecord(std::int32_t de_seq, std::int32_t pd_seq) {
+std::string TerminateRecord(std::int32_t DeSeq, std::int32_t PdSeq) {
   std::string record = "S      1G      4";
-  record += SeqField('D', de_seq - 1);
-  record += SeqField('P', pd_seq - 1);
+  record += SeqField('D', DeSeq - 1);
+  record += SeqField('P', PdSeq - 1);
   record.resize(kDataColumns, ' ');
   record += "T      1";
   return record;
 }
 
-void WriteTerminate(std::int32_t de_seq, std::int32_t pd_seq, RecordWriter& out) {
-  out.WriteRecord(TerminateRecord(de_seq, pd_seq));
+void WriteTerminate(std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out) {
+  out.WriteRecord(TerminateRecord(DeSeq, PdSeq));
 }
 
 }  // namespace karvonel::iges

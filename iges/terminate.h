@@ -8,12 +8,12 @@
 
 namespace karvonel::iges {
 
-// The record for a file whose next free sequence numbers are `de_seq` and
-// `pd_seq`: it reports 1 Start, 4 Global, de_seq - 1 Directory Entry and
-// pd_seq - 1 Parameter Data records. Both counters are at least 1.
-std::string TerminateRecord(std::int32_t de_seq, std::int32_t pd_seq);
+// The record for a file whose next free sequence numbers are `DeSeq` and
+// `PdSeq`: it reports 1 Start, 4 Global, DeSeq - 1 Directory Entry and
+// PdSeq - 1 Parameter Data records. Both counters are at least 1.
+std::string TerminateRecord(std::int32_t DeSeq, std::int32_t PdSeq);
 
-// Writes TerminateRecord(de_seq, pd_seq) to `out`.
-void WriteTerminate(std::int32_t de_seq, std::int32_t pd_seq, RecordWriter& out);
+// Writes TerminateRecord(DeSeq, PdSeq) to `out`.
+void WriteTerminate(std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out);
 
 }  // namespace karvonel::iges

@@ -90,15 +90,15 @@ TEST(PointEntity, RefusesValuesWhoseTextWouldReadBackAsInfinity) {
 }
 
 struct TerminateCase {
-  std::int32_t de_seq;
-  std::int32_t pd_seq;
+  std::int32_t DeSeq;
+  std::int32_t PdSeq;
   const char* record;
 };
 
 class TerminateText : public ::testing::TestWithParam<TerminateCase> {};
 
 TEST_P(TerminateText, ReportsTheSectionCounts) {
-  EXPECT_EQ(TerminateRecord(GetParam().de_seq, GetParam().pd_seq), GetParam().record);
+  EXPECT_EQ(TerminateRecord(GetParam().DeSeq, GetParam().PdSeq), GetParam().record);
 }
 
 INSTANTIATE_TEST_SUITE_P(
