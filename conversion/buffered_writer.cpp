@@ -13,17 +13,6 @@ BufferedWriter::BufferedWriter(NativeFile& file)
     : file_(file),
       buffers_{std::make_unique<char[]>(kCapacity), std::make_unique<char[]>(kCapacity)} {}
 
-BufferedWriter::~BufferedWriter() {
-  if (worker_.joinable()) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    worker_.join();
-  }
-}
-
 void BufferedWriter::WriteRecord(std::string_view record) {
   const std::size_t size = record.size() + iges::kLineEndLength;
   if (used_ + size > kCapacity || Failed()) {
@@ -51,29 +40,19 @@ void BufferedWriter::WriteBytes(const char* data, std::size_t size) {
 }
 
 bool BufferedWriter::HandOff() {
-  WaitIdle();
+  worker_.WaitIdle();
   if (Failed())
     return false;
-  if (!worker_.joinable())
-    worker_ = std::thread(&BufferedWriter::Work, this);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    pending_ = buffers_[current_].get();
-    pending_size_ = used_;
-  }
-  changed_.notify_all();
+  const char* data = buffers_[current_].get();
+  const std::size_t size = used_;
+  worker_.Start([this, data, size] { WriteOut(data, size); });
   current_ ^= 1;
   used_ = 0;
   return true;
 }
 
-void BufferedWriter::WaitIdle() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return pending_ == nullptr; });
-}
-
 bool BufferedWriter::Flush() {
-  WaitIdle();
+  worker_.WaitIdle();
   if (used_ > 0 && !Failed())
     WriteOut(buffers_[current_].get(), used_);
   used_ = 0;
@@ -89,22 +68,6 @@ void BufferedWriter::WriteOut(const char* data, std::size_t size) {
   if (writeback_every_ > 0 && since_writeback_ >= writeback_every_) {
     file_.StartWriteback();
     since_writeback_ = 0;
-  }
-}
-
-void BufferedWriter::Work() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    changed_.wait(lock, [this] { return pending_ != nullptr || stopping_; });
-    if (pending_ == nullptr)
-      return;
-    const char* data = pending_;
-    const std::size_t size = pending_size_;
-    lock.unlock();
-    WriteOut(data, size);
-    lock.lock();
-    pending_ = nullptr;
-    changed_.notify_all();
   }
 }
 

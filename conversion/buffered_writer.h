@@ -3,13 +3,11 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "conversion/background_worker.h"
 #include "conversion/native_file.h"
 #include "iges/record_writer.h"
 
@@ -18,7 +16,7 @@ namespace karvonel::conversion {
 class BufferedWriter final : public iges::RecordWriter {
  public:
   explicit BufferedWriter(NativeFile& file);
-  ~BufferedWriter() override;  // waits for a write under way; unflushed data is dropped
+  ~BufferedWriter() override = default;  // waits for a write under way; unflushed data is dropped
   BufferedWriter(const BufferedWriter&) = delete;
   BufferedWriter& operator=(const BufferedWriter&) = delete;
 
@@ -41,10 +39,7 @@ class BufferedWriter final : public iges::RecordWriter {
 
   // Hands the full buffer to the background thread and goes on in the other.
   bool HandOff();
-  // Waits until the background thread has nothing left to write.
-  void WaitIdle();
   void WriteOut(const char* data, std::size_t size);  // on the writing thread
-  void Work();
 
   NativeFile& file_;
   std::unique_ptr<char[]> buffers_[2];
@@ -55,12 +50,7 @@ class BufferedWriter final : public iges::RecordWriter {
   std::atomic<bool> failed_{false};
   SystemError error_;
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  const char* pending_ = nullptr;  // guarded by mutex_
-  std::size_t pending_size_ = 0;   // guarded by mutex_
-  bool stopping_ = false;          // guarded by mutex_
-  std::thread worker_;             // started by the first hand-off
+  BackgroundWorker worker_;  // last: it ends before the buffers go
 };
 
 }  // namespace karvonel::conversion

@@ -6,47 +6,31 @@ PointWriterThread::PointWriterThread(iges::RecordWriter& out, iges::RecordWriter
     : out_(out), section_(section) {
   for (auto& batch : batches_)
     batch.reserve(kBatchSize);
-  worker_ = std::thread(&PointWriterThread::Work, this);
-}
-
-PointWriterThread::~PointWriterThread() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_all();
-  worker_.join();
 }
 
 bool PointWriterThread::Add(double x, double y, double z, std::int64_t line) {
   std::vector<Point>& batch = batches_[current_];
   batch.push_back({x, y, z, line});
-  if (batch.size() < kBatchSize)
-    return true;
-  HandOff();
-  std::lock_guard<std::mutex> lock(mutex_);
-  return !failed_;
+  return batch.size() < kBatchSize || HandOff();
 }
 
-void PointWriterThread::HandOff() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return pending_ == nullptr; });
-  if (failed_) {
+bool PointWriterThread::HandOff() {
+  worker_.WaitIdle();
+  if (refused_) {
     batches_[current_].clear();
-    return;
+    return false;
   }
-  pending_ = &batches_[current_];
-  lock.unlock();
-  changed_.notify_all();
+  const std::vector<Point>* batch = &batches_[current_];
+  worker_.Start([this, batch] { WriteBatch(*batch); });
   current_ ^= 1;
   batches_[current_].clear();
+  return true;
 }
 
 void PointWriterThread::Finish() {
   if (!batches_[current_].empty())
     HandOff();
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return pending_ == nullptr; });
+  worker_.WaitIdle();
 }
 
 void PointWriterThread::WriteBatch(const std::vector<Point>& batch) {
@@ -59,22 +43,6 @@ void PointWriterThread::WriteBatch(const std::vector<Point>& batch) {
     }
     DeSeq += 2;
     PdSeq += 1;
-  }
-}
-
-void PointWriterThread::Work() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    changed_.wait(lock, [this] { return pending_ != nullptr || stopping_; });
-    if (pending_ == nullptr)
-      return;
-    const std::vector<Point>* batch = pending_;
-    lock.unlock();
-    WriteBatch(*batch);
-    lock.lock();
-    failed_ = refused_.has_value();
-    pending_ = nullptr;
-    changed_.notify_all();
   }
 }
 

@@ -2,14 +2,11 @@
 // order, while the caller goes on reading the point list.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
+#include "conversion/background_worker.h"
 #include "iges/point_entity.h"
 #include "iges/record_writer.h"
 
@@ -27,7 +24,7 @@ class PointWriterThread {
   // Data records to `section`, numbered from 1. Until Finish() returns, the
   // two writers belong to the thread.
   PointWriterThread(iges::RecordWriter& out, iges::RecordWriter& section);
-  ~PointWriterThread();  // stops after the batch under way
+  ~PointWriterThread() = default;  // stops after the batch under way
   PointWriterThread(const PointWriterThread&) = delete;
   PointWriterThread& operator=(const PointWriterThread&) = delete;
 
@@ -52,26 +49,20 @@ class PointWriterThread {
   };
   static constexpr std::size_t kBatchSize = 4096;
 
-  void HandOff();
-  void Work();
-  void WriteBatch(const std::vector<Point>& batch);
+  bool HandOff();
+  void WriteBatch(const std::vector<Point>& batch);  // on the thread
 
   iges::RecordWriter& out_;
   iges::RecordWriter& section_;
   std::vector<Point> batches_[2];
   int current_ = 0;
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  const std::vector<Point>* pending_ = nullptr;  // guarded by mutex_
-  bool stopping_ = false;                        // guarded by mutex_
-  bool failed_ = false;                          // guarded by mutex_
-  std::thread worker_;
-
-  // Owned by the thread while it runs, by the caller after Finish().
+  // Written by the thread's jobs, read by the caller once the worker is idle.
   std::optional<Refusal> refused_;
   std::int32_t DeSeq = 1;
   std::int32_t PdSeq = 1;
+
+  BackgroundWorker worker_;  // last: it ends before what its jobs use goes
 };
 
 }  // namespace karvonel::conversion
