@@ -75,7 +75,7 @@ class PendingOutput {
   bool Commit(SystemError& error) {
     if (!file_.Sync(error) || !file_.Close(error))
       return false;
-    if (!ReplaceFile(temp_, target_, error))
+    if (!MoveIntoPlace(temp_, target_, error))
       return false;
     committed_ = true;
     return true;

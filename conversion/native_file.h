@@ -88,8 +88,8 @@ std::int64_t CopyThroughBuffer(NativeFile& source, NativeFile& target, std::uint
                                SystemError& error, bool& target_failed);
 
 // Replaces `to` by `from` in one step, then makes the change durable.
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                 SystemError& error);
+bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
+                   SystemError& error);
 
 // Removes a file if it exists; errors are ignored (used for cleaning up).
 void RemoveFileQuietly(const std::filesystem::path& path);

@@ -186,8 +186,8 @@ bool NativeFile::Close(SystemError& error) {
   return ::close(fd) == 0 || Fail(error);
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                 SystemError& error) {
+bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
+                   SystemError& error) {
   if (::rename(from.c_str(), to.c_str()) != 0)
     return Fail(error);
   // Make the new name itself durable: sync the folder that holds it.

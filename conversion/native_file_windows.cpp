@@ -1,14 +1,6 @@
 // NativeFile on Windows: the wide-character file API, so every path reaches the
 // system as UTF-16 whatever the ANSI code page, and no C run-time text mode.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
-// <windows.h> maps ReplaceFile to ReplaceFileW; this file defines its own.
-#undef ReplaceFile
 
 #include <algorithm>
 #include <atomic>
@@ -265,8 +257,8 @@ bool NativeFile::Close(SystemError& error) {
   return ::CloseHandle(handle) || Fail(error);
 }
 
-bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                 SystemError& error) {
+bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
+                   SystemError& error) {
   // WRITE_THROUGH: the call returns only once the new name is on the disk.
   return ::MoveFileExW(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||

@@ -9,12 +9,6 @@
 //                      reading and writing, with an exclusive lock on all of it
 // Exit status 0 after holding the file, 1 when it cannot be opened, 2 on a
 // usage error.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <shellapi.h>

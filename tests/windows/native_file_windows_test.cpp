@@ -130,7 +130,7 @@ TEST(NativeFileWindows, JapaneseNamesReachTheWideApiAndComeBackAsUtf8) {
   ASSERT_TRUE(file.IsOpen()) << error.reason;
   ASSERT_TRUE(file.Write("new", 3, error));
   ASSERT_TRUE(file.Close(error));
-  ASSERT_TRUE(ReplaceFile(from, to, error)) << error.reason;
+  ASSERT_TRUE(MoveIntoPlace(from, to, error)) << error.reason;
 
   // Named exactly so for the system, not in some code page's approximation.
   EXPECT_EQ(WideNames(folder), std::vector<std::wstring>{L"測定点.igs"});

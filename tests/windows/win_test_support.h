@@ -6,15 +6,7 @@
 #include <string>
 #include <vector>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
-// <windows.h> maps ReplaceFile to ReplaceFileW, which would hide the core's.
-#undef ReplaceFile
 
 namespace karvonel::windows_test {
 
