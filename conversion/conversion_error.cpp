@@ -3,7 +3,7 @@
 namespace karvonel::conversion {
 namespace {
 
-std::string LineText(const ConversionError& error) {
+std::string LineNumberText(const ConversionError& error) {
   return std::to_string(error.line);
 }
 
@@ -20,14 +20,16 @@ std::string ErrorMessage(const ConversionError& error) {
     case ErrorKind::kNone:
       return {};
     case ErrorKind::kLineTooLong:
-      return LineText(error) + " 行目が長すぎます（1 行は 32766 文字まで）。変換を中止しました";
+      return LineNumberText(error) +
+             " 行目が長すぎます（1 行は 32766 文字まで）。変換を中止しました";
     case ErrorKind::kDataTooLong:
-      return LineText(error) +
+      return LineNumberText(error) +
              " 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました";
     case ErrorKind::kValueOutOfRange:
-      return LineText(error) + " 行目の数値が大きすぎます。変換を中止しました";
+      return LineNumberText(error) + " 行目の数値が大きすぎます。変換を中止しました";
     case ErrorKind::kTooManyPoints:
-      return LineText(error) + " 行目で点の数が上限の 4999999 を超えました。変換を中止しました";
+      return LineNumberText(error) +
+             " 行目で点の数が上限の 4999999 を超えました。変換を中止しました";
     case ErrorKind::kOutputPathEmpty:
       return "出力ファイル名を入力してください";
     case ErrorKind::kOutputIsFolder:
@@ -51,45 +53,6 @@ std::string ErrorMessage(const ConversionError& error) {
       return "変換を取り消しました。出力ファイルは変更されていません";
   }
   return {};
-}
-
-std::string ErrorSummary(const ConversionError& error) {
-  const std::string where = (error.line > 0 ? " line " + LineText(error) : std::string()) +
-                            (error.path.empty() ? std::string() : " path '" + error.path + "'") +
-                            (error.reason.empty() ? std::string() : " (" + error.reason + ")");
-  switch (error.kind) {
-    case ErrorKind::kNone:
-      return "no error";
-    case ErrorKind::kLineTooLong:
-      return "line too long:" + where;
-    case ErrorKind::kDataTooLong:
-      return "point data too long:" + where;
-    case ErrorKind::kValueOutOfRange:
-      return "number out of range:" + where;
-    case ErrorKind::kTooManyPoints:
-      return "too many points:" + where;
-    case ErrorKind::kOutputPathEmpty:
-      return "output path empty";
-    case ErrorKind::kOutputIsFolder:
-      return "output is a folder:" + where;
-    case ErrorKind::kOutputIsInput:
-      return "output is the input file:" + where;
-    case ErrorKind::kOutputFolderMissing:
-      return "output folder missing:" + where;
-    case ErrorKind::kCannotCreate:
-      return "cannot create:" + where;
-    case ErrorKind::kReadFailed:
-      return "read failed:" + where;
-    case ErrorKind::kWriteFailed:
-      return "write failed:" + where;
-    case ErrorKind::kInputChanged:
-      return "input changed:" + where;
-    case ErrorKind::kSectionFileBusy:
-      return "section file busy:" + where;
-    case ErrorKind::kCancelled:
-      return "cancelled";
-  }
-  return "unknown error";
 }
 
 }  // namespace karvonel::conversion

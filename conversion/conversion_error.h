@@ -35,7 +35,4 @@ struct ConversionError {
 // the path and the system's reason where the error has them.
 std::string ErrorMessage(const ConversionError& error);
 
-// The same in plain English, for logs and test failure output.
-std::string ErrorSummary(const ConversionError& error);
-
 }  // namespace karvonel::conversion

@@ -60,7 +60,7 @@ class ConversionRun : public ::testing::Test {
 
 TEST_F(ConversionRun, TwoPointsGiveTwelveRecords) {
   const ConversionResult result = Convert(Request("1.5,-2,0\r\n-10.25,0.5,100\r\n"));
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorSummary(result.error);
+  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
   EXPECT_EQ(result.points, 2);
   const std::string parameters =
       "116, 1.5,-2, 0;                                                        1P      1\r\n"
@@ -196,7 +196,7 @@ TEST_P(LineFailures, EndTheConversionAndKeepTheEarlierOutput) {
   WriteFileBytes(dir_ / "out.igs", "earlier output");
   const ConversionResult result = Convert(Request(GetParam().input));
   EXPECT_EQ(result.outcome, Outcome::kFailed);
-  EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorSummary(result.error);
+  EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorMessage(result.error);
   EXPECT_EQ(result.error.line, GetParam().line);
   EXPECT_EQ(ResultMessage(result), GetParam().message);
   EXPECT_EQ(Output(), "earlier output");
@@ -247,7 +247,7 @@ TEST_P(OutputPlaces, AreCheckedBeforeAnythingIsWritten) {
   request.out_path = GetParam().out.empty() ? std::filesystem::path() : dir_ / GetParam().out;
   const ConversionResult result = Convert(request);
   EXPECT_EQ(result.outcome, Outcome::kFailed);
-  EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorSummary(result.error);
+  EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorMessage(result.error);
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nsub") << "nothing may be created, para.sec included";
   EXPECT_NE(ResultMessage(result), "変換しました");
 }
@@ -264,7 +264,7 @@ TEST_F(ConversionRun, OutputOverTheInputIsRefused) {
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = dir_ / "." / "in.csv";
   const ConversionResult result = Convert(request);
-  EXPECT_EQ(result.error.kind, ErrorKind::kOutputIsInput) << ErrorSummary(result.error);
+  EXPECT_EQ(result.error.kind, ErrorKind::kOutputIsInput) << ErrorMessage(result.error);
   EXPECT_EQ(ResultMessage(result),
             "出力ファイル名が入力ファイルと同じです：" + request.out_path.string());
   EXPECT_EQ(ReadFileBytes(dir_ / "in.csv"), "1,2,3\n");
@@ -288,7 +288,7 @@ TEST_F(ConversionRun, SectionFileHeldByAnotherConversionIsRefused) {
   WriteFileBytes(dir_ / "para.sec", "records of the other run");
 
   const ConversionResult result = Convert(Request("1,2,3\n"));
-  EXPECT_EQ(result.error.kind, ErrorKind::kSectionFileBusy) << ErrorSummary(result.error);
+  EXPECT_EQ(result.error.kind, ErrorKind::kSectionFileBusy) << ErrorMessage(result.error);
   EXPECT_EQ(ResultMessage(result), "作業ファイルを別の変換が使用中です：" +
                                        (dir_ / "para.sec").string() +
                                        "\nその変換が終わってから、やり直してください");
@@ -343,7 +343,7 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
   };
   const ConversionResult result = Convert(request);
   EXPECT_TRUE(rewritten);
-  EXPECT_EQ(result.error.kind, ErrorKind::kInputChanged) << ErrorSummary(result.error);
+  EXPECT_EQ(result.error.kind, ErrorKind::kInputChanged) << ErrorMessage(result.error);
   EXPECT_EQ(ResultMessage(result),
             "変換中に入力ファイルが変更されました：" + (dir_ / "in.csv").string());
   EXPECT_EQ(Output(), "earlier output");

@@ -258,7 +258,7 @@ TEST(SectionFile, HeldByARunningConversionRefusesTheSecond) {
   ExpectReported(*second_run, second.in, Error(ErrorKind::kSectionFileBusy, 0, "para.sec"));
   EXPECT_EQ(Snapshot(second.out_folder), second_before);
   ASSERT_EQ(result.outcome, conversion::Outcome::kConverted)
-      << conversion::ErrorSummary(result.error);
+      << conversion::ErrorMessage(result.error);
   EXPECT_EQ(result.points, 100'000);
   EXPECT_EQ(CheckIgesStructure(ReadFileBytes(first.out)), std::nullopt);
   EXPECT_EQ(fs::file_size(second.section), 100'000 * kRecordBytes);
@@ -380,7 +380,7 @@ TEST(InputChanged, ReplacedByAnotherFileTheOpenedOneIsConvertedWhole) {
     fs::rename(scene.dir / "new.csv", scene.in);
   });
   ASSERT_EQ(result.outcome, conversion::Outcome::kConverted)
-      << conversion::ErrorSummary(result.error);
+      << conversion::ErrorMessage(result.error);
   EXPECT_EQ(result.points, kChangingInputPoints);
   const std::string file = ReadFileBytes(scene.out);
   EXPECT_EQ(CheckIgesStructure(file), std::nullopt);

@@ -195,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   request.clock = [] { return karvonel::iges::LocalTime{2026, 12, 6, 10, 23, 45}; };
   const auto result = karvonel::conversion::RunConversion(request);
   const Expected expected = Expect(bytes);
-  const std::string summary = karvonel::conversion::ErrorSummary(result.error);
+  const std::string summary = karvonel::conversion::ErrorMessage(result.error);
 
   if (expected.converts) {
     FUZZ_CHECK(result.outcome == Outcome::kConverted, "failed: %s", summary.c_str());

@@ -63,7 +63,7 @@ class OcctReadback : public ::testing::Test {
     request.section_path = dir_ / "para.sec";
     const conversion::ConversionResult result = conversion::RunConversion(request);
     EXPECT_EQ(result.outcome, conversion::Outcome::kConverted)
-        << conversion::ErrorSummary(result.error);
+        << conversion::ErrorMessage(result.error);
 
     EXPECT_EQ(CheckIgesStructure(karvonel::testing::ReadFileBytes(dir_ / "out.igs")), std::nullopt);
     reader_ = std::make_unique<IGESControl_Reader>();

@@ -60,7 +60,7 @@ TEST(ConversionWindows, EveryRecordEndsWithExactlyOneCrLf) {
   WriteFileBytes(dir / "pts.csv", "1,2,3\r\n4,5,6\n7,8,9\r10,11,12");
   const ConversionResult result =
       RunConversion(Request(dir / "pts.csv", dir / "pts.igs", dir / "para.sec"));
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorSummary(result.error);
+  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
   EXPECT_EQ(result.points, 4);
 
   const std::string igs = ReadFileBytes(dir / "pts.igs");
@@ -85,7 +85,7 @@ TEST(ConversionWindows, JapaneseFileAndFolderNames) {
   const std::string out_text = OutputPathFor(PathText(in));
   const std::filesystem::path out(std::u8string(out_text.begin(), out_text.end()));
   const ConversionResult result = RunConversion(Request(in, out, folder / u8"作業.sec"));
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorSummary(result.error);
+  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
 
   EXPECT_EQ(WideNames(folder),
             (std::vector<std::wstring>{L"作業.sec", L"測定点 第1回.csv", L"測定点 第1回.igs"}));
@@ -108,7 +108,7 @@ TEST(ConversionWindows, OutputHeldOpenByAnotherProgramIsLeftUnchanged) {
       ASSERT_TRUE(held.Holding());
       const ConversionResult result = RunConversion(request);
       ASSERT_EQ(result.outcome, Outcome::kFailed);
-      EXPECT_EQ(result.error.kind, ErrorKind::kWriteFailed) << ErrorSummary(result.error);
+      EXPECT_EQ(result.error.kind, ErrorKind::kWriteFailed) << ErrorMessage(result.error);
       EXPECT_EQ(result.error.path, PathText(dir / "pts.igs"));
       EXPECT_FALSE(result.error.reason.empty());
       EXPECT_EQ(ResultMessage(result), "ファイルに書き込めません：" + result.error.path + "\n(" +
@@ -119,7 +119,7 @@ TEST(ConversionWindows, OutputHeldOpenByAnotherProgramIsLeftUnchanged) {
               (std::vector<std::wstring>{L"para.sec", L"pts.csv", L"pts.igs"}));
 
     const ConversionResult again = RunConversion(request);
-    EXPECT_EQ(again.outcome, Outcome::kConverted) << ErrorSummary(again.error);
+    EXPECT_EQ(again.outcome, Outcome::kConverted) << ErrorMessage(again.error);
     EXPECT_EQ(ReadFileBytes(dir / "pts.igs").size(), (kFixedRecords + 6) * kRecordWithEnd);
   }
 }
@@ -148,7 +148,7 @@ TEST(ConversionWindows, SectionFileHeldByAnotherProgramStopsTheConversion) {
     const ConversionResult result =
         RunConversion(Request(dir / "pts.csv", dir / "pts.igs", dir / "para.sec"));
     ASSERT_EQ(result.outcome, Outcome::kFailed);
-    EXPECT_EQ(result.error.kind, c.kind) << ErrorSummary(result.error);
+    EXPECT_EQ(result.error.kind, c.kind) << ErrorMessage(result.error);
     EXPECT_EQ(result.error.path, PathText(dir / "para.sec"));
     EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "the earlier output\r\n");
     EXPECT_EQ(WideNames(dir.Path()),
@@ -173,7 +173,7 @@ TEST(ConversionWindows, SectionFileLiesInTheCurrentFolder) {
     const CurrentFolder current(work);
     result = RunConversion(request);
   }
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorSummary(result.error);
+  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
   EXPECT_EQ(WideNames(work), std::vector<std::wstring>{L"para.sec"});
   EXPECT_EQ(WideNames(data), (std::vector<std::wstring>{L"pts.csv", L"pts.igs"}));
   const std::string section = ReadFileBytes(work / "para.sec");
