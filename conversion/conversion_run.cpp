@@ -4,6 +4,7 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <system_error>
 
 #include "conversion/buffered_writer.h"
@@ -95,10 +96,13 @@ class Run {
   ConversionResult Execute();
 
  private:
-  ConversionResult CheckOutputPlace();
-  ConversionResult OpenSectionFile();
+  // The failure, if any.
+  std::optional<ConversionResult> CheckOutputPlace();
+  // The failure, if any.
+  std::optional<ConversionResult> OpenSectionFile();
   ConversionResult PointLoop(LineReader& reader, BufferedWriter& out, BufferedWriter& section);
-  ConversionResult AppendSection(BufferedWriter& out, NativeFile& out_file);
+  // The failure, if any.
+  std::optional<ConversionResult> AppendSection(BufferedWriter& out, NativeFile& out_file);
   bool Progress(std::uint64_t done);
 
   const ConversionRequest& request_;
@@ -110,7 +114,7 @@ class Run {
   std::int32_t PdSeq = 1;
 };
 
-ConversionResult Run::CheckOutputPlace() {
+std::optional<ConversionResult> Run::CheckOutputPlace() {
   const fs::path& out = request_.out_path;
   if (out.empty())
     return Failure(ErrorKind::kOutputPathEmpty);
@@ -126,10 +130,10 @@ ConversionResult Run::CheckOutputPlace() {
   // Writing over the point list itself would lose it.
   if (fs::equivalent(out, request_.in_path, ignored))
     return Failure(ErrorKind::kOutputIsInput, PathText(out));
-  return {Outcome::kConverted, {}, 0};
+  return std::nullopt;
 }
 
-ConversionResult Run::OpenSectionFile() {
+std::optional<ConversionResult> Run::OpenSectionFile() {
   const fs::path& path = request_.section_path;
   SystemError error;
   section_file_ = NativeFile::Open(path, NativeFile::Mode::kReadWriteKeep, error);
@@ -148,7 +152,7 @@ ConversionResult Run::OpenSectionFile() {
   if (!section_file_.Rewind(error)) {
     return Failure(ErrorKind::kWriteFailed, PathText(path), error.reason);
   }
-  return {Outcome::kConverted, {}, 0};
+  return std::nullopt;
 }
 
 bool Run::Progress(std::uint64_t done) {
@@ -233,7 +237,7 @@ ConversionResult Run::PointLoop(LineReader& reader, BufferedWriter& out, Buffere
   return result;
 }
 
-ConversionResult Run::AppendSection(BufferedWriter& out, NativeFile& out_file) {
+std::optional<ConversionResult> Run::AppendSection(BufferedWriter& out, NativeFile& out_file) {
   SystemError error;
   const std::string section_name = PathText(request_.section_path);
   if (!out.Flush()) {
@@ -254,7 +258,7 @@ ConversionResult Run::AppendSection(BufferedWriter& out, NativeFile& out_file) {
   if (static_cast<std::uint64_t>(copied) != expected) {
     return Failure(ErrorKind::kReadFailed, section_name, "the file changed during the conversion");
   }
-  return {Outcome::kConverted, {}, 0};
+  return std::nullopt;
 }
 
 ConversionResult Run::Execute() {
@@ -268,16 +272,14 @@ ConversionResult Run::Execute() {
   input_size_ = input_.RegularSize();
   input_stamp_ = input_.ModificationStamp();
 
-  if (ConversionResult check = CheckOutputPlace(); check.outcome != Outcome::kConverted) {
-    return check;
-  }
+  if (auto failure = CheckOutputPlace())
+    return *failure;
   PendingOutput output(request_.out_path);
   if (!output.Create(error)) {
     return Failure(ErrorKind::kCannotCreate, PathText(request_.out_path), error.reason);
   }
-  if (ConversionResult opened = OpenSectionFile(); opened.outcome != Outcome::kConverted) {
-    return opened;
-  }
+  if (auto failure = OpenSectionFile())
+    return *failure;
 
   const iges::LocalTime time = request_.clock ? request_.clock() : SystemLocalTime();
   BufferedWriter out(output.File());
@@ -299,10 +301,8 @@ ConversionResult Run::Execute() {
     return Failure(ErrorKind::kWriteFailed, PathText(request_.section_path),
                    section.Failed() ? section.Error().reason : error.reason);
   }
-  if (ConversionResult merged = AppendSection(out, output.File());
-      merged.outcome != Outcome::kConverted) {
-    return merged;
-  }
+  if (auto failure = AppendSection(out, output.File()))
+    return *failure;
   iges::WriteTerminate(DeSeq, PdSeq, out);
   if (!out.Flush()) {
     return Failure(ErrorKind::kWriteFailed, PathText(request_.out_path), out.Error().reason);
