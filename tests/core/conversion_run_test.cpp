@@ -32,6 +32,14 @@ const std::string kHead =
     "15H20261206.102345,0.01000000,1000000000000,8HKarvonel,8HKarvonel,11,   G0000003\r\n"
     "0,15H20261206.102345,0;                                                 G0000004\r\n";
 
+// `line` written `times` times.
+std::string Repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i)
+    text += line;
+  return text;
+}
+
 class ConversionRun : public ::testing::Test {
  protected:
   ConversionRequest Request(const std::string& input_bytes) {
@@ -79,9 +87,7 @@ TEST_F(ConversionRun, TwoPointsGiveTwelveRecords) {
 }
 
 TEST_F(ConversionRun, TwelfthPointCarriesItsSequenceNumbers) {
-  std::string input;
-  for (int i = 0; i < 11; ++i)
-    input += "1,2,3\n";
+  std::string input = Repeated("1,2,3\n", 11);
   input += "-10.25,0.5,100\n";
   ASSERT_EQ(Convert(Request(input)).outcome, Outcome::kConverted);
   const std::string out = Output();
@@ -169,13 +175,6 @@ TEST_F(ConversionRun, ExistingOutputIsReplaced) {
   WriteFileBytes(dir_ / "out.igs", std::string(100000, 'z'));
   ASSERT_EQ(Convert(Request("")).outcome, Outcome::kConverted);
   EXPECT_EQ(Output().size(), 6u * 82u);
-}
-
-std::string Repeated(const std::string& line, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i)
-    text += line;
-  return text;
 }
 
 const std::string kTooWide = "-1.23456789012345E100,-1.23456789012345E100,1234567.89012\n";
@@ -302,9 +301,7 @@ TEST_F(ConversionRun, SectionFileHeldByAnotherConversionIsRefused) {
 
 TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
   WriteFileBytes(dir_ / "out.igs", "earlier output");
-  std::string input;
-  for (int i = 0; i < 40000; ++i)
-    input += "1,2,3\n";
+  std::string input = Repeated("1,2,3\n", 40000);
   ConversionRequest request = Request(input);
   std::uint64_t last_done = 0, last_total = 0;
   request.progress = [&](std::uint64_t done, std::uint64_t total) {
@@ -324,9 +321,7 @@ TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
 
 TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
   WriteFileBytes(dir_ / "out.igs", "earlier output");
-  std::string input;
-  for (int i = 0; i < 40000; ++i)
-    input += "1,1,1\n";
+  std::string input = Repeated("1,1,1\n", 40000);
   ConversionRequest request = Request(input);
   bool rewritten = false;
   request.progress = [&](std::uint64_t, std::uint64_t) {
@@ -350,9 +345,7 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
 }
 
 TEST_F(ConversionRun, SectionFileKeepsWholeRecordsAfterAFailure) {
-  std::string input;
-  for (int i = 0; i < 5000; ++i)
-    input += "1,2,3\n";
+  std::string input = Repeated("1,2,3\n", 5000);
   input += "1E999,0,0\n";
   EXPECT_EQ(Convert(Request(input)).error.kind, ErrorKind::kValueOutOfRange);
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec").size(), 5000u * 82u);
