@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-noto-cjk
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 wine
+  lintian desktop-file-utils man-db unzip dpkg-dev
 )
 
 missing=()

@@ -20,3 +20,7 @@ bash scripts/test-fuzz.sh
 # The core, the command-line tool and their tests cross-built for Windows with
 # MinGW-w64 and run under Wine; the .exe's output compared with Linux's.
 bash scripts/test-windows.sh
+
+# The Debian package and the Windows zip built by scripts/package.sh, checked
+# as a user gets them: lintian, install, use, remove; the .exe under Wine.
+bash scripts/test-package.sh
