@@ -2,22 +2,17 @@
 
 #include <optional>
 
+#include "cli/fixed_time.h"
 #include "cli/progress_bar.h"
+#include "conversion/conversion_run.h"
+#include "conversion/messages.h"
 #include "conversion/output_path.h"
+#include "karvonel/version.h"
 
 namespace karvonel::cli {
 namespace {
 
-constexpr char kUsage[] =
-    "使い方: karvonel-convert [-o OUTPUT] INPUT...\n"
-    "点列ファイル（1 行に X,Y,Z、単位 mm）を IGES ファイルに変換します。\n"
-    "出力先は INPUT の拡張子を .igs に替えたパスです。\n"
-    "\n"
-    "  -o OUTPUT    出力ファイル名（INPUT が 1 つのときだけ）\n"
-    "  --help       この説明を表示して終了\n"
-    "  --version    バージョンを表示して終了\n"
-    "\n"
-    "終了コード: 0 すべて変換, 1 変換できないファイルあり, 2 使い方の誤り\n";
+namespace texts = conversion::cli_text;
 
 // A path given as UTF-8 text.
 std::filesystem::path PathFromText(const std::string& text) {
@@ -25,8 +20,7 @@ std::filesystem::path PathFromText(const std::string& text) {
 }
 
 int UsageError(Environment& env, const std::string& message) {
-  env.err << "karvonel-convert: " << message << "\n"
-          << "詳しくは karvonel-convert --help を参照してください\n";
+  env.err << "karvonel-convert: " << message << "\n" << texts::kSeeHelp << "\n";
   return kExitUsage;
 }
 
@@ -41,27 +35,32 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
     if (!options_done && arg == "--") {
       options_done = true;
     } else if (!options_done && arg == "--help") {
-      env.out << kUsage;
+      env.out << texts::kUsage;
       return kExitAllConverted;
     } else if (!options_done && arg == "--version") {
       env.out << kVersionText << "\n";
       return kExitAllConverted;
     } else if (!options_done && arg == "-o") {
       if (i + 1 >= args.size())
-        return UsageError(env, "-o には出力ファイル名が必要です");
+        return UsageError(env, texts::kOutputNeedsName);
       if (output)
-        return UsageError(env, "-o は 1 回だけ指定できます");
+        return UsageError(env, texts::kOutputTwice);
       output = args[++i];
     } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
-      return UsageError(env, "不明なオプションです: " + arg);
+      return UsageError(env, texts::UnknownOption(arg));
     } else {
       inputs.push_back(arg);
     }
   }
   if (inputs.empty())
-    return UsageError(env, "入力ファイルを指定してください");
-  if (output && inputs.size() > 1) {
-    return UsageError(env, "-o は入力ファイルが 1 つのときだけ使えます");
+    return UsageError(env, texts::kNoInput);
+  if (output && inputs.size() > 1)
+    return UsageError(env, texts::kOutputWithManyInputs);
+  if (env.fixed_time != nullptr) {
+    const std::optional<iges::LocalTime> time = ParseFixedTime(env.fixed_time);
+    if (!time)
+      return UsageError(env, texts::BadFixedTime(kFixedTimeVariable, env.fixed_time));
+    env.clock = [time] { return *time; };
   }
 
   int status = kExitAllConverted;
@@ -82,7 +81,7 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
     const conversion::ConversionResult result = conversion::RunConversion(request);
     bar.reset();
     const std::string message = conversion::ResultMessage(result);
-    if (result.outcome == conversion::Outcome::kConverted) {
+    if (result) {
       env.err << input << ": " << message << ": " << out_text << "\n";
     } else {
       env.err << input << ": " << message << "\n";

@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_run.h"
+#include "iges/start_global.h"
 
 namespace karvonel::cli {
-
-inline constexpr char kVersionText[] = "Karvonel Ver 1.20 00";
 
 // Exit statuses.
 inline constexpr int kExitAllConverted = 0;
@@ -21,14 +19,16 @@ struct Environment {
   std::ostream& out;  // --help and --version
   std::ostream& err;  // one report per input file, usage errors, progress
   bool err_is_terminal = false;
-  // Reads the local time for the file's stamps; empty: the system clock.
+  // The value of KARVONEL_FIXED_TIME, or null when it is not set.
+  const char* fixed_time = nullptr;
+  // Reads the local time for the files' stamps; empty: the system clock.
   std::function<iges::LocalTime()> clock;
 };
 
 // Runs the tool on its arguments (without the program name) and returns the
 // exit status: 0 when every input converted, 1 when any failed, 2 on a usage
-// error. Inputs are converted one after the other; a failure does not stop the
-// ones after it.
+// error (a bad KARVONEL_FIXED_TIME included). Inputs are converted one after
+// the other; a failure does not stop the ones after it.
 int RunCommandLine(const std::vector<std::string>& args, Environment& env);
 
 }  // namespace karvonel::cli

@@ -7,7 +7,8 @@
 namespace karvonel::conversion {
 
 enum class ErrorKind {
-  kNone,
+  kNoFileChosen,         // no input path given
+  kInputMissing,         // the input cannot be opened, or is a folder
   kLineTooLong,          // an input line of more than 32766 characters (line)
   kDataTooLong,          // a point's data text over 64 columns (line)
   kValueOutOfRange,      // a number beyond the range of a double (line)
@@ -19,20 +20,17 @@ enum class ErrorKind {
   kCannotCreate,         // a file cannot be created (path, reason)
   kReadFailed,           // a read failed (path, reason)
   kWriteFailed,          // a write, flush or rename failed (path, reason)
-  kInputChanged,         // the input changed size while it was read (path)
+  kInputChanged,         // the input changed while it was read (path)
+  kSectionFileChanged,   // "para.sec" lost records during the conversion (path)
   kSectionFileBusy,      // "para.sec" is held by another running conversion (path)
   kCancelled,            // the user cancelled; nothing was changed
 };
 
 struct ConversionError {
-  ErrorKind kind = ErrorKind::kNone;
+  ErrorKind kind = ErrorKind::kCancelled;
   std::int64_t line = 0;  // input line number, counted from 1, or 0
   std::string path;       // the file concerned, UTF-8, or empty
   std::string reason;     // the system's reason, or empty
 };
-
-// The error in the user's language (Japanese, UTF-8), naming the line number,
-// the path and the system's reason where the error has them.
-std::string ErrorMessage(const ConversionError& error);
 
 }  // namespace karvonel::conversion

@@ -6,7 +6,7 @@ namespace karvonel::conversion {
 
 // The buffer is filled with zeros at once, so the memory in use is the same for
 // a small file as for a large one.
-LineReader::LineReader(NativeFile& file)
+LineReader::LineReader(platform::NativeFile& file)
     : file_(file), buffer_(std::make_unique<char[]>(kBufferSize)) {}
 
 bool LineReader::Fill() {
@@ -17,17 +17,18 @@ bool LineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  const std::int64_t count = file_.Read(buffer_.get() + end_, kBufferSize - end_, error_);
-  if (count < 0) {
+  const auto count = file_.Read(buffer_.get() + end_, kBufferSize - end_);
+  if (!count) {
+    error_ = count.error();
     failed_ = true;
     return false;
   }
-  if (count == 0) {
+  if (*count == 0) {
     at_end_ = true;
     return false;
   }
-  end_ += static_cast<std::size_t>(count);
-  read_ += static_cast<std::uint64_t>(count);
+  end_ += *count;
+  read_ += *count;
   return true;
 }
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string_view>
 
-#include "conversion/native_file.h"
+#include "platform/native_file.h"
 
 namespace karvonel::conversion {
 
@@ -25,7 +25,7 @@ class LineReader {
   static constexpr std::size_t kBufferSize = 256 << 10;
   static_assert(kBufferSize > 2 * kMaxLineLength);
 
-  explicit LineReader(NativeFile& file);
+  explicit LineReader(platform::NativeFile& file);
 
   // Reads the next line into `line` (valid until the next call). kTooLong: the
   // line has more than kMaxLineLength bytes; kReadFailed: see Error().
@@ -37,12 +37,12 @@ class LineReader {
   std::uint64_t BytesConsumed() const { return consumed_; }
   // Bytes read from the file so far.
   std::uint64_t BytesRead() const { return read_; }
-  const SystemError& Error() const { return error_; }
+  const platform::SystemError& Error() const { return error_; }
 
  private:
   bool Fill();  // reads more after the unread part; false at the end or failure
 
-  NativeFile& file_;
+  platform::NativeFile& file_;
   std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;  // start of the unread part
   std::size_t end_ = 0;    // end of the data in the buffer
@@ -52,7 +52,7 @@ class LineReader {
   std::int64_t line_number_ = 0;
   std::uint64_t consumed_ = 0;
   std::uint64_t read_ = 0;
-  SystemError error_;
+  platform::SystemError error_;
 };
 
 }  // namespace karvonel::conversion

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "iges/record.h"
+#include "karvonel/version.h"
 
 namespace karvonel::iges {
 namespace {
@@ -15,9 +16,16 @@ static_assert(sizeof kMakersNotice - 1 <= 51);
 // IDEOGRAPHIC SPACE (U+3000) in Shift_JIS.
 #define KARVONEL_SJIS_IDEOGRAPHIC_SPACE "\x81\x40"
 
+// The system's name and version (parameter 6): KARVONEL, the version and its
+// revision level, parted by ideographic spaces.
+#define KARVONEL_SYSTEM_VERSION                                                               \
+  "KARVONEL" KARVONEL_SJIS_IDEOGRAPHIC_SPACE KARVONEL_VERSION KARVONEL_SJIS_IDEOGRAPHIC_SPACE \
+      KARVONEL_VERSION_LEVEL
+// 16 characters, as the Hollerith count below says: each ideographic space is
+// one character of two bytes.
+static_assert(sizeof KARVONEL_SYSTEM_VERSION - 1 == 18, "the Hollerith count 16H below");
 constexpr char kGlobal1Data[] =
-    "1H,,1H;,4HIGES,12HFilename.igs,8HKarvonel,16HKARVONEL" KARVONEL_SJIS_IDEOGRAPHIC_SPACE
-    "1.20" KARVONEL_SJIS_IDEOGRAPHIC_SPACE "00,";
+    "1H,,1H;,4HIGES,12HFilename.igs,8HKarvonel,16H" KARVONEL_SYSTEM_VERSION ",";
 constexpr char kGlobal2Data[] = "10,38,8,308,15,8HKarvonel,1.000000000,2,2Hmm,1,1.000000,";
 constexpr char kGlobal3After[] = ",0.01000000,1000000000000,8HKarvonel,8HKarvonel,11,";
 
@@ -45,7 +53,7 @@ std::string StampText(const LocalTime& time) {
 std::array<std::string, 5> StartGlobalRecords(const LocalTime& time) {
   const std::string stamp = StampText(time);
   return {
-      Record(std::string(kStartBanner) + " " + kMakersNotice, "S0000001"),
+      Record(std::string(kVersionText) + " " + kMakersNotice, "S0000001"),
       Record(kGlobal1Data, "G0000001"),
       Record(kGlobal2Data, "G0000002"),
       Record("15H" + stamp + kGlobal3After, "G0000003"),

@@ -22,9 +22,6 @@ struct LocalTime {
 // their ranges are clamped into them so the text is always 15 characters.
 std::string StampText(const LocalTime& time);
 
-// The program's banner at the head of the Start record.
-inline constexpr char kStartBanner[] = "Karvonel Ver 1.20 00";
-
 // The five records, each exactly 80 bytes: Global record 1 holds two
 // ideographic spaces written in Shift_JIS (0x81 0x40), so it is 78 characters.
 std::array<std::string, 5> StartGlobalRecords(const LocalTime& time);

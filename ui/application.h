@@ -6,10 +6,12 @@
 #include <QRect>
 #include <QString>
 
+#include "karvonel/version.h"
+
 namespace karvonel::ui {
 
 // The title of every message box that names no title of its own.
-inline const QString kApplicationTitle = QStringLiteral("PrjKarvonel");
+inline const QString kApplicationTitle = QString::fromLatin1(kProjectName);
 
 // The application icon, at 16x16 and 32x32 pixels and larger.
 QIcon ApplicationIcon();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "karvonel/version.h"
 #include "ui/application.h"
 
 namespace karvonel::ui {
@@ -12,7 +13,9 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("バージョン表示"));
   setWindowIcon(ApplicationIcon());
 
-  lbl1_ = new QLabel(QStringLiteral("Karvonel  Ver 1.20 00"), this);
+  lbl1_ = new QLabel(
+      QStringLiteral("Karvonel  Ver %1 %2").arg(QLatin1String(kVersion), QLatin1String(kVersionLevel)),
+      this);
   lbl1_->setObjectName(QStringLiteral("Lbl1"));
   lbl1_->setGeometry(TwipsRect(240, 240, 3015, 255));
   lbl2_ = new QLabel(QStringLiteral("© 2026 Karvonel Works"), this);

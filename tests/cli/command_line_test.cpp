@@ -30,7 +30,8 @@ class CommandLine : public ::testing::Test {
   int Run(std::vector<std::string> args) {
     out_.str("");
     err_.str("");
-    Environment env{out_, err_, false, [] { return iges::LocalTime{2026, 12, 6, 10, 23, 45}; }};
+    Environment env{out_, err_, false, nullptr,
+                    [] { return iges::LocalTime{2026, 12, 6, 10, 23, 45}; }};
     return RunCommandLine(args, env);
   }
   std::string Path(const char* name) { return (dir_ / name).string(); }

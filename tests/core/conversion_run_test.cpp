@@ -7,7 +7,8 @@
 #include <thread>
 
 #include "conversion/conversion_run.h"
-#include "conversion/native_file.h"
+#include "conversion/messages.h"
+#include "platform/native_file.h"
 #include "tests/structure/iges_structure.h"
 #include "tests/support/test_files.h"
 
@@ -57,7 +58,7 @@ class ConversionRun : public ::testing::Test {
   // well-formed IGES file.
   static ConversionResult Convert(const ConversionRequest& request) {
     ConversionResult result = RunConversion(request);
-    if (result.outcome == Outcome::kConverted) {
+    if (result) {
       EXPECT_EQ(CheckIgesStructure(ReadFileBytes(request.out_path)), std::nullopt);
     }
     return result;
@@ -68,8 +69,8 @@ class ConversionRun : public ::testing::Test {
 
 TEST_F(ConversionRun, TwoPointsGiveTwelveRecords) {
   const ConversionResult result = Convert(Request("1.5,-2,0\r\n-10.25,0.5,100\r\n"));
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
-  EXPECT_EQ(result.points, 2);
+  ASSERT_TRUE(result) << ResultMessage(result);
+  EXPECT_EQ(result->points, 2);
   const std::string parameters =
       "116, 1.5,-2, 0;                                                        1P      1\r\n"
       "116,-10.25, .5, 100;                                                   3P      2\r\n";
@@ -89,7 +90,7 @@ TEST_F(ConversionRun, TwoPointsGiveTwelveRecords) {
 TEST_F(ConversionRun, TwelfthPointCarriesItsSequenceNumbers) {
   std::string input = Repeated("1,2,3\n", 11);
   input += "-10.25,0.5,100\n";
-  ASSERT_EQ(Convert(Request(input)).outcome, Outcome::kConverted);
+  ASSERT_TRUE(Convert(Request(input)));
   const std::string out = Output();
   EXPECT_NE(
       out.find(
@@ -104,7 +105,7 @@ TEST_F(ConversionRun, TwelfthPointCarriesItsSequenceNumbers) {
 
 TEST_F(ConversionRun, EmptyInputGivesHeadAndTerminateOnly) {
   const ConversionResult result = Convert(Request(""));
-  ASSERT_EQ(result.outcome, Outcome::kConverted);
+  ASSERT_TRUE(result);
   EXPECT_EQ(
       Output(),
       kHead +
@@ -113,7 +114,7 @@ TEST_F(ConversionRun, EmptyInputGivesHeadAndTerminateOnly) {
 }
 
 TEST_F(ConversionRun, BlankLinesTakeNoSequenceNumbers) {
-  ASSERT_EQ(Convert(Request("1,2,3\r\n\r\n \t \r\n4,5,6")).outcome, Outcome::kConverted);
+  ASSERT_TRUE(Convert(Request("1,2,3\r\n\r\n \t \r\n4,5,6")));
   const std::string out = Output();
   EXPECT_NE(
       out.find(
@@ -129,7 +130,7 @@ TEST_F(ConversionRun, ClockIsReadOnce) {
     ++calls;
     return iges::LocalTime{2026, 12, 6, 23, 59, 59 + calls - 1};
   };
-  ASSERT_EQ(Convert(request).outcome, Outcome::kConverted);
+  ASSERT_TRUE(Convert(request));
   EXPECT_EQ(calls, 1);
   const std::string out = Output();
   EXPECT_NE(out.find("15H20261206.235959,0.01"), std::string::npos);
@@ -137,8 +138,8 @@ TEST_F(ConversionRun, ClockIsReadOnce) {
 }
 
 TEST_F(ConversionRun, SecondRunStartsAfresh) {
-  ASSERT_EQ(Convert(Request("1,2,3\n4,5,6\n7,8,9\n")).outcome, Outcome::kConverted);
-  ASSERT_EQ(Convert(Request("1,2\n")).outcome, Outcome::kConverted);
+  ASSERT_TRUE(Convert(Request("1,2,3\n4,5,6\n7,8,9\n")));
+  ASSERT_TRUE(Convert(Request("1,2\n")));
   const std::string parameters =
       "116, 1, 2, 0;                                                          1P      1\r\n";
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec"), parameters);
@@ -149,7 +150,7 @@ TEST_F(ConversionRun, NoFileChosenTouchesNothing) {
   ConversionRequest request = Request("1,2,3\n");
   request.in_path.clear();
   const ConversionResult result = Convert(request);
-  EXPECT_EQ(result.outcome, Outcome::kNoFileChosen);
+  EXPECT_EQ(result.error().kind, ErrorKind::kNoFileChosen);
   EXPECT_EQ(ResultMessage(result), "ファイル名を選択してください");
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv");
 }
@@ -159,7 +160,7 @@ TEST_F(ConversionRun, MissingInputKeepsTheEarlierOutput) {
   ConversionRequest request = Request("1,2,3\n");
   request.in_path = dir_ / "gone.csv";
   const ConversionResult result = Convert(request);
-  EXPECT_EQ(result.outcome, Outcome::kInputMissing);
+  EXPECT_EQ(result.error().kind, ErrorKind::kInputMissing);
   EXPECT_EQ(ResultMessage(result), "ファイル名が存在しません");
   EXPECT_EQ(Output(), "earlier");
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs");
@@ -168,12 +169,12 @@ TEST_F(ConversionRun, MissingInputKeepsTheEarlierOutput) {
 TEST_F(ConversionRun, FolderAsInputIsMissingInput) {
   ConversionRequest request = Request("");
   request.in_path = dir_.Path();
-  EXPECT_EQ(Convert(request).outcome, Outcome::kInputMissing);
+  EXPECT_EQ(Convert(request).error().kind, ErrorKind::kInputMissing);
 }
 
 TEST_F(ConversionRun, ExistingOutputIsReplaced) {
   WriteFileBytes(dir_ / "out.igs", std::string(100000, 'z'));
-  ASSERT_EQ(Convert(Request("")).outcome, Outcome::kConverted);
+  ASSERT_TRUE(Convert(Request("")));
   EXPECT_EQ(Output().size(), 6u * 82u);
 }
 
@@ -194,9 +195,9 @@ class LineFailures : public ConversionRun, public ::testing::WithParamInterface<
 TEST_P(LineFailures, EndTheConversionAndKeepTheEarlierOutput) {
   WriteFileBytes(dir_ / "out.igs", "earlier output");
   const ConversionResult result = Convert(Request(GetParam().input));
-  EXPECT_EQ(result.outcome, Outcome::kFailed);
-  EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorMessage(result.error);
-  EXPECT_EQ(result.error.line, GetParam().line);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(result.error().kind, GetParam().kind) << ResultMessage(result);
+  EXPECT_EQ(result.error().line, GetParam().line);
   EXPECT_EQ(ResultMessage(result), GetParam().message);
   EXPECT_EQ(Output(), "earlier output");
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec");
@@ -228,8 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ConversionRun, DataOfExactly64ColumnsConverts) {
-  EXPECT_EQ(Convert(Request("-1.23456789012345E100,-1.23456789012345E100,1234567.8901\n")).outcome,
-            Outcome::kConverted);
+  EXPECT_TRUE(Convert(Request("-1.23456789012345E100,-1.23456789012345E100,1234567.8901\n")));
 }
 
 struct OutputPlaceCase {
@@ -245,8 +245,8 @@ TEST_P(OutputPlaces, AreCheckedBeforeAnythingIsWritten) {
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = GetParam().out.empty() ? std::filesystem::path() : dir_ / GetParam().out;
   const ConversionResult result = Convert(request);
-  EXPECT_EQ(result.outcome, Outcome::kFailed);
-  EXPECT_EQ(result.error.kind, GetParam().kind) << ErrorMessage(result.error);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(result.error().kind, GetParam().kind) << ResultMessage(result);
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nsub") << "nothing may be created, para.sec included";
   EXPECT_NE(ResultMessage(result), "変換しました");
 }
@@ -263,7 +263,7 @@ TEST_F(ConversionRun, OutputOverTheInputIsRefused) {
   ConversionRequest request = Request("1,2,3\n");
   request.out_path = dir_ / "." / "in.csv";
   const ConversionResult result = Convert(request);
-  EXPECT_EQ(result.error.kind, ErrorKind::kOutputIsInput) << ErrorMessage(result.error);
+  EXPECT_EQ(result.error().kind, ErrorKind::kOutputIsInput) << ResultMessage(result);
   EXPECT_EQ(ResultMessage(result),
             "出力ファイル名が入力ファイルと同じです：" + request.out_path.string());
   EXPECT_EQ(ReadFileBytes(dir_ / "in.csv"), "1,2,3\n");
@@ -280,14 +280,14 @@ TEST_F(ConversionRun, MessagesNameThePath) {
 
 TEST_F(ConversionRun, SectionFileHeldByAnotherConversionIsRefused) {
   WriteFileBytes(dir_ / "out.igs", "earlier output");
-  SystemError error;
-  NativeFile holder = NativeFile::Open(dir_ / "para.sec", NativeFile::Mode::kReadWriteKeep, error);
-  bool busy = false;
-  ASSERT_TRUE(holder.TryLock(busy, error)) << error.reason;
+  auto holder =
+      platform::NativeFile::Open(dir_ / "para.sec", platform::NativeFile::Mode::kReadWriteKeep);
+  ASSERT_TRUE(holder);
+  ASSERT_TRUE(holder->TryLock());
   WriteFileBytes(dir_ / "para.sec", "records of the other run");
 
   const ConversionResult result = Convert(Request("1,2,3\n"));
-  EXPECT_EQ(result.error.kind, ErrorKind::kSectionFileBusy) << ErrorMessage(result.error);
+  EXPECT_EQ(result.error().kind, ErrorKind::kSectionFileBusy) << ResultMessage(result);
   EXPECT_EQ(ResultMessage(result), "作業ファイルを別の変換が使用中です：" +
                                        (dir_ / "para.sec").string() +
                                        "\nその変換が終わってから、やり直してください");
@@ -295,8 +295,8 @@ TEST_F(ConversionRun, SectionFileHeldByAnotherConversionIsRefused) {
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec"), "records of the other run");
   EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec");
 
-  holder.Close(error);
-  EXPECT_EQ(Convert(Request("1,2,3\n")).outcome, Outcome::kConverted);
+  ASSERT_TRUE(holder->Close());
+  EXPECT_TRUE(Convert(Request("1,2,3\n")));
 }
 
 TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
@@ -310,7 +310,7 @@ TEST_F(ConversionRun, CancelledConversionLeavesNoTrace) {
     return done < total / 2;
   };
   const ConversionResult result = Convert(request);
-  EXPECT_EQ(result.error.kind, ErrorKind::kCancelled);
+  EXPECT_EQ(result.error().kind, ErrorKind::kCancelled);
   EXPECT_EQ(ResultMessage(result), "変換を取り消しました。出力ファイルは変更されていません");
   EXPECT_EQ(last_total, input.size());
   EXPECT_GE(last_done, input.size() / 2);
@@ -338,7 +338,7 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
   };
   const ConversionResult result = Convert(request);
   EXPECT_TRUE(rewritten);
-  EXPECT_EQ(result.error.kind, ErrorKind::kInputChanged) << ErrorMessage(result.error);
+  EXPECT_EQ(result.error().kind, ErrorKind::kInputChanged) << ResultMessage(result);
   EXPECT_EQ(ResultMessage(result),
             "変換中に入力ファイルが変更されました：" + (dir_ / "in.csv").string());
   EXPECT_EQ(Output(), "earlier output");
@@ -347,7 +347,7 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
 TEST_F(ConversionRun, SectionFileKeepsWholeRecordsAfterAFailure) {
   std::string input = Repeated("1,2,3\n", 5000);
   input += "1E999,0,0\n";
-  EXPECT_EQ(Convert(Request(input)).error.kind, ErrorKind::kValueOutOfRange);
+  EXPECT_EQ(Convert(Request(input)).error().kind, ErrorKind::kValueOutOfRange);
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec").size(), 5000u * 82u);
 }
 
@@ -358,7 +358,7 @@ TEST_F(ConversionRun, ProgressReachesTheWholeInput) {
     last_done = done;
     return true;
   };
-  ASSERT_EQ(Convert(request).outcome, Outcome::kConverted);
+  ASSERT_TRUE(Convert(request));
   EXPECT_EQ(last_done, 12u);
 }
 

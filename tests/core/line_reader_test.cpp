@@ -22,10 +22,9 @@ struct ReadOutcome {
 ReadOutcome ReadAll(const std::string& bytes) {
   TempDir dir;
   WriteFileBytes(dir / "in.csv", bytes);
-  SystemError error;
-  NativeFile file = NativeFile::Open(dir / "in.csv", NativeFile::Mode::kRead, error);
-  EXPECT_TRUE(file.IsOpen()) << error.reason;
-  LineReader reader(file);
+  auto file = platform::NativeFile::Open(dir / "in.csv", platform::NativeFile::Mode::kRead);
+  EXPECT_TRUE(file) << file.error().reason;
+  LineReader reader(*file);
   ReadOutcome outcome;
   std::string_view line;
   while ((outcome.last = reader.Next(line)) == LineReader::Status::kLine) {

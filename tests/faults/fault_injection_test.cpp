@@ -20,6 +20,7 @@
 
 #include "conversion/conversion_error.h"
 #include "conversion/conversion_run.h"
+#include "conversion/messages.h"
 #include "tests/faults/fault_support.h"
 #include "tests/structure/iges_structure.h"
 #include "tests/support/test_files.h"
@@ -169,7 +170,7 @@ TEST_P(UnopenableInput, IsReportedAsMissingAndChangesNothing) {
 
   EXPECT_TRUE(run.exited) << "killed by signal " << run.signal;
   EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.err, scene.in.string() + ": " + conversion::kMessageInputMissing + "\n");
+  EXPECT_EQ(run.err, scene.in.string() + ": " + "ファイル名が存在しません" + "\n");
   EXPECT_EQ(Snapshot(scene.dir.Path()), before);
 }
 
@@ -257,9 +258,8 @@ TEST(SectionFile, HeldByARunningConversionRefusesTheSecond) {
   ASSERT_TRUE(second_run.has_value()) << "the progress callback never ran";
   ExpectReported(*second_run, second.in, Error(ErrorKind::kSectionFileBusy, 0, "para.sec"));
   EXPECT_EQ(Snapshot(second.out_folder), second_before);
-  ASSERT_EQ(result.outcome, conversion::Outcome::kConverted)
-      << conversion::ErrorMessage(result.error);
-  EXPECT_EQ(result.points, 100'000);
+  ASSERT_TRUE(result) << conversion::ResultMessage(result);
+  EXPECT_EQ(result->points, 100'000);
   EXPECT_EQ(CheckIgesStructure(ReadFileBytes(first.out)), std::nullopt);
   EXPECT_EQ(fs::file_size(second.section), 100'000 * kRecordBytes);
 }
@@ -364,7 +364,7 @@ TEST(InputChanged, TruncatedOrRewrittenLongerIsReported) {
       WriteFileBytes(scene.in, PointLines(kChangingInputPoints * 2).substr(0, new_size));
     });
 
-    EXPECT_EQ(result.outcome, conversion::Outcome::kFailed);
+    EXPECT_FALSE(result);
     EXPECT_EQ(conversion::ResultMessage(result),
               conversion::ErrorMessage(Error(ErrorKind::kInputChanged, 0, scene.in)));
     EXPECT_EQ(Snapshot(scene.out_folder), before);
@@ -379,9 +379,8 @@ TEST(InputChanged, ReplacedByAnotherFileTheOpenedOneIsConvertedWhole) {
     WriteFileBytes(scene.dir / "new.csv", "9,9,9\n");
     fs::rename(scene.dir / "new.csv", scene.in);
   });
-  ASSERT_EQ(result.outcome, conversion::Outcome::kConverted)
-      << conversion::ErrorMessage(result.error);
-  EXPECT_EQ(result.points, kChangingInputPoints);
+  ASSERT_TRUE(result) << conversion::ResultMessage(result);
+  EXPECT_EQ(result->points, kChangingInputPoints);
   const std::string file = ReadFileBytes(scene.out);
   EXPECT_EQ(CheckIgesStructure(file), std::nullopt);
   EXPECT_EQ(file.find("116, 9, 9, 9;"), std::string::npos);

@@ -19,6 +19,7 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/line_reader.h"
+#include "conversion/messages.h"
 #include "iges/number_text.h"
 #include "iges/point_entity.h"
 #include "iges/record.h"
@@ -29,7 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using karvonel::conversion::ErrorKind;
-using karvonel::conversion::Outcome;
 using karvonel::fuzz::Show;
 
 constexpr char kEarlierOutput[] = "an earlier output file, to be kept on failure\r\n";
@@ -90,7 +90,7 @@ std::size_t DataTextLength(const double xyz[3]) {
 
 struct Expected {
   bool converts = true;
-  ErrorKind kind = ErrorKind::kNone;
+  ErrorKind kind = ErrorKind::kCancelled;  // when it does not convert
   std::int64_t line = 0;
   std::vector<karvonel::fuzz::ReferencePoint> points;
 };
@@ -195,20 +195,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   request.clock = [] { return karvonel::iges::LocalTime{2026, 12, 6, 10, 23, 45}; };
   const auto result = karvonel::conversion::RunConversion(request);
   const Expected expected = Expect(bytes);
-  const std::string summary = karvonel::conversion::ErrorMessage(result.error);
+  const std::string summary = karvonel::conversion::ResultMessage(result);
 
   if (expected.converts) {
-    FUZZ_CHECK(result.outcome == Outcome::kConverted, "failed: %s", summary.c_str());
-    FUZZ_CHECK(result.error.kind == ErrorKind::kNone, "converted with an error: %s",
-               summary.c_str());
-    FUZZ_CHECK(result.points == static_cast<std::int64_t>(expected.points.size()),
-               "%lld points reported, %zu expected", static_cast<long long>(result.points),
+    FUZZ_CHECK(result.has_value(), "failed: %s", summary.c_str());
+    FUZZ_CHECK(result->points == static_cast<std::int64_t>(expected.points.size()),
+               "%lld points reported, %zu expected", static_cast<long long>(result->points),
                expected.points.size());
     CheckConverted(out, section, expected);
   } else {
-    FUZZ_CHECK(result.outcome == Outcome::kFailed, "converted; expected an error at line %lld",
+    FUZZ_CHECK(!result.has_value(), "converted; expected an error at line %lld",
                static_cast<long long>(expected.line));
-    FUZZ_CHECK(result.error.kind == expected.kind && result.error.line == expected.line,
+    FUZZ_CHECK(result.error().kind == expected.kind && result.error().line == expected.line,
                "%s; expected kind %d at line %lld", summary.c_str(),
                static_cast<int>(expected.kind), static_cast<long long>(expected.line));
     const std::string message = karvonel::conversion::ResultMessage(result);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "conversion/conversion_run.h"
+#include "conversion/messages.h"
 #include "iges/number_text.h"
 #include "tests/structure/iges_structure.h"
 #include "tests/support/rounding.h"
@@ -62,8 +63,7 @@ class OcctReadback : public ::testing::Test {
     request.out_path = dir_ / "out.igs";
     request.section_path = dir_ / "para.sec";
     const conversion::ConversionResult result = conversion::RunConversion(request);
-    EXPECT_EQ(result.outcome, conversion::Outcome::kConverted)
-        << conversion::ErrorMessage(result.error);
+    EXPECT_TRUE(result) << conversion::ResultMessage(result);
 
     EXPECT_EQ(CheckIgesStructure(karvonel::testing::ReadFileBytes(dir_ / "out.igs")), std::nullopt);
     reader_ = std::make_unique<IGESControl_Reader>();

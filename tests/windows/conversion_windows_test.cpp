@@ -60,8 +60,8 @@ TEST(ConversionWindows, EveryRecordEndsWithExactlyOneCrLf) {
   WriteFileBytes(dir / "pts.csv", "1,2,3\r\n4,5,6\n7,8,9\r10,11,12");
   const ConversionResult result =
       RunConversion(Request(dir / "pts.csv", dir / "pts.igs", dir / "para.sec"));
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
-  EXPECT_EQ(result.points, 4);
+  ASSERT_TRUE(result) << ResultMessage(result);
+  EXPECT_EQ(result->points, 4);
 
   const std::string igs = ReadFileBytes(dir / "pts.igs");
   ExpectRecords(igs, kFixedRecords + 4 * 2 + 4);
@@ -78,14 +78,13 @@ TEST(ConversionWindows, JapaneseFileAndFolderNames) {
   WriteFileBytes(in, "1,2,3\r\n-4.5,0.25,1E3\r\n");
   // The same points under ASCII names, for the expected bytes.
   WriteFileBytes(dir / "ascii.csv", "1,2,3\r\n-4.5,0.25,1E3\r\n");
-  ASSERT_EQ(RunConversion(Request(dir / "ascii.csv", dir / "ascii.igs", dir / "ascii.sec")).outcome,
-            Outcome::kConverted);
+  ASSERT_TRUE(RunConversion(Request(dir / "ascii.csv", dir / "ascii.igs", dir / "ascii.sec")));
 
   // As the window and the command-line tool make it: UTF-8 text to a path.
   const std::string out_text = OutputPathFor(PathText(in));
   const std::filesystem::path out(std::u8string(out_text.begin(), out_text.end()));
   const ConversionResult result = RunConversion(Request(in, out, folder / u8"作業.sec"));
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
+  ASSERT_TRUE(result) << ResultMessage(result);
 
   EXPECT_EQ(WideNames(folder),
             (std::vector<std::wstring>{L"作業.sec", L"測定点 第1回.csv", L"測定点 第1回.igs"}));
@@ -107,19 +106,19 @@ TEST(ConversionWindows, OutputHeldOpenByAnotherProgramIsLeftUnchanged) {
       const HeldFile held(mode, dir / "pts.igs");
       ASSERT_TRUE(held.Holding());
       const ConversionResult result = RunConversion(request);
-      ASSERT_EQ(result.outcome, Outcome::kFailed);
-      EXPECT_EQ(result.error.kind, ErrorKind::kWriteFailed) << ErrorMessage(result.error);
-      EXPECT_EQ(result.error.path, PathText(dir / "pts.igs"));
-      EXPECT_FALSE(result.error.reason.empty());
-      EXPECT_EQ(ResultMessage(result), "ファイルに書き込めません：" + result.error.path + "\n(" +
-                                           result.error.reason + ")");
+      ASSERT_FALSE(result);
+      EXPECT_EQ(result.error().kind, ErrorKind::kWriteFailed) << ResultMessage(result);
+      EXPECT_EQ(result.error().path, PathText(dir / "pts.igs"));
+      EXPECT_FALSE(result.error().reason.empty());
+      EXPECT_EQ(ResultMessage(result), "ファイルに書き込めません：" + result.error().path + "\n(" +
+                                           result.error().reason + ")");
     }
     EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "the earlier output\r\n");
     EXPECT_EQ(WideNames(dir.Path()),
               (std::vector<std::wstring>{L"para.sec", L"pts.csv", L"pts.igs"}));
 
     const ConversionResult again = RunConversion(request);
-    EXPECT_EQ(again.outcome, Outcome::kConverted) << ErrorMessage(again.error);
+    EXPECT_TRUE(again) << ResultMessage(again);
     EXPECT_EQ(ReadFileBytes(dir / "pts.igs").size(), (kFixedRecords + 6) * kRecordWithEnd);
   }
 }
@@ -147,9 +146,9 @@ TEST(ConversionWindows, SectionFileHeldByAnotherProgramStopsTheConversion) {
     ASSERT_TRUE(held.Holding());
     const ConversionResult result =
         RunConversion(Request(dir / "pts.csv", dir / "pts.igs", dir / "para.sec"));
-    ASSERT_EQ(result.outcome, Outcome::kFailed);
-    EXPECT_EQ(result.error.kind, c.kind) << ErrorMessage(result.error);
-    EXPECT_EQ(result.error.path, PathText(dir / "para.sec"));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, c.kind) << ResultMessage(result);
+    EXPECT_EQ(result.error().path, PathText(dir / "para.sec"));
     EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "the earlier output\r\n");
     EXPECT_EQ(WideNames(dir.Path()),
               (std::vector<std::wstring>{L"para.sec", L"pts.csv", L"pts.igs"}));
@@ -173,7 +172,7 @@ TEST(ConversionWindows, SectionFileLiesInTheCurrentFolder) {
     const CurrentFolder current(work);
     result = RunConversion(request);
   }
-  ASSERT_EQ(result.outcome, Outcome::kConverted) << ErrorMessage(result.error);
+  ASSERT_TRUE(result) << ResultMessage(result);
   EXPECT_EQ(WideNames(work), std::vector<std::wstring>{L"para.sec"});
   EXPECT_EQ(WideNames(data), (std::vector<std::wstring>{L"pts.csv", L"pts.igs"}));
   const std::string section = ReadFileBytes(work / "para.sec");

@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "conversion/native_file.h"
+#include "platform/buffer_copy.h"
+#include "platform/native_file.h"
 
-namespace karvonel::conversion {
+namespace karvonel::platform {
 namespace {
 
 HANDLE AsHandle(void* handle) {
@@ -85,14 +86,16 @@ std::string SystemMessage(DWORD code) {
   return text;
 }
 
-bool Fail(SystemError& error, DWORD code) {
-  error.code = ErrnoFor(code);
-  error.reason = SystemMessage(code);
-  return false;
+SystemError ErrorFor(DWORD code) {
+  return {ErrnoFor(code), SystemMessage(code)};
 }
 
-bool Fail(SystemError& error) {
-  return Fail(error, ::GetLastError());
+Unexpected<SystemError> Failed(DWORD code) {
+  return Unexpected{ErrorFor(code)};
+}
+
+Unexpected<SystemError> Failed() {
+  return Failed(::GetLastError());
 }
 
 // ReadFile and WriteFile take 32-bit counts; larger requests go in pieces.
@@ -119,7 +122,7 @@ NativeFile::~NativeFile() {
     ::CloseHandle(AsHandle(handle_));
 }
 
-NativeFile NativeFile::Open(const std::filesystem::path& path, Mode mode, SystemError& error) {
+SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mode mode) {
   DWORD access = 0;
   DWORD share = 0;
   DWORD disposition = 0;
@@ -147,11 +150,9 @@ NativeFile NativeFile::Open(const std::filesystem::path& path, Mode mode, System
   NativeFile file;
   const HANDLE handle = ::CreateFileW(path.c_str(), access, share, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    Fail(error);
-  } else {
-    file.handle_ = handle;
-  }
+  if (handle == INVALID_HANDLE_VALUE)
+    return Failed();
+  file.handle_ = handle;
   return file;
 }
 
@@ -159,110 +160,110 @@ bool NativeFile::IsOpen() const {
   return AsHandle(handle_) != INVALID_HANDLE_VALUE;
 }
 
-bool NativeFile::IsDirectory() const {
-  BY_HANDLE_FILE_INFORMATION info{};
-  return IsOpen() && ::GetFileInformationByHandle(AsHandle(handle_), &info) &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+SystemResult<FileInfo> NativeFile::Info() const {
+  const HANDLE handle = AsHandle(handle_);
+  FileInfo info;
+  if (::GetFileType(handle) != FILE_TYPE_DISK)
+    return info;  // a pipe or a device
+  BY_HANDLE_FILE_INFORMATION status{};
+  if (!::GetFileInformationByHandle(handle, &status))
+    return Failed();
+  if ((status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    info.kind = FileKind::kDirectory;
+    return info;
+  }
+  info.kind = FileKind::kRegular;
+  info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(status.nFileSizeHigh) << 32) |
+                                        status.nFileSizeLow);
+  info.stamp = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(status.ftLastWriteTime.dwHighDateTime) << 32) |
+      status.ftLastWriteTime.dwLowDateTime);
+  return info;
 }
 
-std::int64_t NativeFile::RegularSize() const {
-  if (!IsOpen() || ::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK || IsDirectory())
-    return -1;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(AsHandle(handle_), &size))
-    return -1;
-  return static_cast<std::int64_t>(size.QuadPart);
-}
-
-std::int64_t NativeFile::ModificationStamp() const {
-  if (!IsOpen() || ::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK || IsDirectory())
-    return -1;
-  FILETIME written{};
-  if (!::GetFileTime(AsHandle(handle_), nullptr, nullptr, &written))
-    return -1;
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) |
-                                   written.dwLowDateTime);
-}
-
-std::int64_t NativeFile::Read(char* data, std::size_t size, SystemError& error) {
+SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {
   DWORD count = 0;
   if (::ReadFile(AsHandle(handle_), data, static_cast<DWORD>(std::min(size, kMaxChunk)), &count,
                  nullptr)) {
-    return static_cast<std::int64_t>(count);
+    return static_cast<std::size_t>(count);
   }
   const DWORD code = ::GetLastError();
   // The writing end of a pipe was closed: that is the end of the input.
   if (code == ERROR_BROKEN_PIPE)
-    return 0;
-  Fail(error, code);
-  return -1;
+    return std::size_t{0};
+  return Failed(code);
 }
 
-bool NativeFile::Write(const char* data, std::size_t size, SystemError& error) {
+Status NativeFile::Write(const char* data, std::size_t size) {
   while (size > 0) {
     DWORD count = 0;
     if (!::WriteFile(AsHandle(handle_), data, static_cast<DWORD>(std::min(size, kMaxChunk)), &count,
                      nullptr)) {
-      return Fail(error);
+      return Failed();
     }
     if (count == 0)
-      return Fail(error, ERROR_WRITE_FAULT);
+      return Failed(ERROR_WRITE_FAULT);
     data += count;
     size -= count;
   }
-  return true;
+  return {};
 }
 
-bool NativeFile::Sync(SystemError& error) {
-  return ::FlushFileBuffers(AsHandle(handle_)) || Fail(error);
+Status NativeFile::Sync() {
+  if (!::FlushFileBuffers(AsHandle(handle_)))
+    return Failed();
+  return {};
 }
 
-bool NativeFile::Truncate(SystemError& error) {
-  return (Rewind(error) && ::SetEndOfFile(AsHandle(handle_))) || Fail(error);
-}
+void NativeFile::StartWriteback() {}
 
-bool NativeFile::TruncateHere(SystemError& error) {
-  return ::SetEndOfFile(AsHandle(handle_)) || Fail(error);
-}
-
-std::int64_t NativeFile::CopyTo(NativeFile& target, std::uint64_t size, SystemError& error,
-                                bool& target_failed) {
-  return CopyThroughBuffer(*this, target, size, error, target_failed);
-}
-
-bool NativeFile::Rewind(SystemError& error) {
+Status NativeFile::Rewind() {
   LARGE_INTEGER start{};
-  return ::SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN) || Fail(error);
+  if (!::SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN))
+    return Failed();
+  return {};
 }
 
-bool NativeFile::TryLock(bool& busy, SystemError& error) {
-  busy = false;
+Status NativeFile::TruncateHere() {
+  if (!::SetEndOfFile(AsHandle(handle_)))
+    return Failed();
+  return {};
+}
+
+Status NativeFile::TryLock() {
   // The whole file, as far as it could ever grow. The lock goes with the
   // handle: Windows releases it when the handle is closed.
   OVERLAPPED from_start{};
   if (::LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
                    MAXDWORD, MAXDWORD, &from_start)) {
-    return true;
+    return {};
   }
   const DWORD code = ::GetLastError();
-  busy = code == ERROR_LOCK_VIOLATION || code == ERROR_SHARING_VIOLATION;
-  return Fail(error, code);
+  if (code == ERROR_LOCK_VIOLATION || code == ERROR_SHARING_VIOLATION)
+    return Unexpected{SystemError{kBusy, SystemMessage(code)}};
+  return Failed(code);
 }
 
-bool NativeFile::Close(SystemError& error) {
+Status NativeFile::Close() {
   if (!IsOpen())
-    return true;
+    return {};
   const HANDLE handle = AsHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
-  return ::CloseHandle(handle) || Fail(error);
+  if (!::CloseHandle(handle))
+    return Failed();
+  return {};
 }
 
-bool MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to,
-                   SystemError& error) {
+Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& target,
+                                           std::uint64_t size) {
+  return CopyThroughBuffer(source, target, size);
+}
+
+Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
   // WRITE_THROUGH: the call returns only once the new name is on the disk.
-  return ::MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
-         Fail(error);
+  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return Failed();
+  return {};
 }
 
 void RemoveFileQuietly(const std::filesystem::path& path) {
@@ -282,4 +283,4 @@ std::string PathText(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-}  // namespace karvonel::conversion
+}  // namespace karvonel::platform

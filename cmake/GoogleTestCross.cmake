@@ -1,12 +1,4 @@
-# Windows builds: the program files' icon and version record, and GoogleTest
-# for cross builds.
-
-# The icon and version record of karvonel-convert.exe. (karvonel.exe gets its
-# own from ui/karvonel.rc.)
-target_sources(karvonel-convert PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/karvonel-convert.rc)
-set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/karvonel-convert.rc
-  TARGET_DIRECTORY karvonel-convert
-  PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/ui/icons/karvonel.ico)
+# GoogleTest for cross builds (included by the top CMakeLists.txt on Windows).
 
 # A cross build finds no GoogleTest for its target system, so it builds one from
 # the sources Debian's libgtest-dev ships; on Windows itself, point
@@ -40,5 +32,5 @@ endif()
 # Tests are listed when ctest runs, not after each link, so building never
 # needs Wine.
 if(CMAKE_CROSSCOMPILING)
-  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST PARENT_SCOPE)
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 endif()

@@ -1,0 +1,41 @@
+// Every text the conversion and the command-line tool show their user, in
+// Japanese (UTF-8), in one place.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "conversion/conversion_error.h"
+
+namespace karvonel::conversion {
+
+// The message of a complete conversion.
+inline constexpr char kMessageConverted[] = "変換しました";
+
+// The error in the user's words, naming the line number, the path and the
+// system's reason where the error has them. The system's reason stands on a
+// line of its own.
+std::string ErrorMessage(const ConversionError& error);
+
+// The texts of the command-line tool karvonel-convert.
+namespace cli_text {
+inline constexpr char kUsage[] =
+    "使い方: karvonel-convert [-o OUTPUT] INPUT...\n"
+    "点列ファイル（1 行に X,Y,Z、単位 mm）を IGES ファイルに変換します。\n"
+    "出力先は INPUT の拡張子を .igs に替えたパスです。\n"
+    "\n"
+    "  -o OUTPUT    出力ファイル名（INPUT が 1 つのときだけ）\n"
+    "  --help       この説明を表示して終了\n"
+    "  --version    バージョンを表示して終了\n"
+    "\n"
+    "終了コード: 0 すべて変換, 1 変換できないファイルあり, 2 使い方の誤り\n";
+inline constexpr char kSeeHelp[] = "詳しくは karvonel-convert --help を参照してください";
+inline constexpr char kOutputNeedsName[] = "-o には出力ファイル名が必要です";
+inline constexpr char kOutputTwice[] = "-o は 1 回だけ指定できます";
+inline constexpr char kOutputWithManyInputs[] = "-o は入力ファイルが 1 つのときだけ使えます";
+inline constexpr char kNoInput[] = "入力ファイルを指定してください";
+std::string UnknownOption(std::string_view option);
+std::string BadFixedTime(std::string_view variable, std::string_view value);
+}  // namespace cli_text
+
+}  // namespace karvonel::conversion
