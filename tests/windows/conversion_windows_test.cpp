@@ -5,8 +5,9 @@
 #include <string>
 
 #include "conversion/conversion_run.h"
-#include "conversion/native_file.h"
+#include "conversion/messages.h"
 #include "conversion/output_path.h"
+#include "platform/native_file.h"
 #include "tests/support/test_files.h"
 #include "tests/windows/win_test_support.h"
 
@@ -81,7 +82,7 @@ TEST(ConversionWindows, JapaneseFileAndFolderNames) {
   ASSERT_TRUE(RunConversion(Request(dir / "ascii.csv", dir / "ascii.igs", dir / "ascii.sec")));
 
   // As the window and the command-line tool make it: UTF-8 text to a path.
-  const std::string out_text = OutputPathFor(PathText(in));
+  const std::string out_text = OutputPathFor(platform::PathText(in));
   const std::filesystem::path out(std::u8string(out_text.begin(), out_text.end()));
   const ConversionResult result = RunConversion(Request(in, out, folder / u8"作業.sec"));
   ASSERT_TRUE(result) << ResultMessage(result);
@@ -108,7 +109,7 @@ TEST(ConversionWindows, OutputHeldOpenByAnotherProgramIsLeftUnchanged) {
       const ConversionResult result = RunConversion(request);
       ASSERT_FALSE(result);
       EXPECT_EQ(result.error().kind, ErrorKind::kWriteFailed) << ResultMessage(result);
-      EXPECT_EQ(result.error().path, PathText(dir / "pts.igs"));
+      EXPECT_EQ(result.error().path, platform::PathText(dir / "pts.igs"));
       EXPECT_FALSE(result.error().reason.empty());
       EXPECT_EQ(ResultMessage(result), "ファイルに書き込めません：" + result.error().path + "\n(" +
                                            result.error().reason + ")");
@@ -148,7 +149,7 @@ TEST(ConversionWindows, SectionFileHeldByAnotherProgramStopsTheConversion) {
         RunConversion(Request(dir / "pts.csv", dir / "pts.igs", dir / "para.sec"));
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, c.kind) << ResultMessage(result);
-    EXPECT_EQ(result.error().path, PathText(dir / "para.sec"));
+    EXPECT_EQ(result.error().path, platform::PathText(dir / "para.sec"));
     EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "the earlier output\r\n");
     EXPECT_EQ(WideNames(dir.Path()),
               (std::vector<std::wstring>{L"para.sec", L"pts.csv", L"pts.igs"}));
@@ -167,11 +168,10 @@ TEST(ConversionWindows, SectionFileLiesInTheCurrentFolder) {
 
   ConversionRequest request = Request(data / "pts.csv", data / "pts.igs", {});
   request.section_path = ConversionRequest{}.section_path;
-  ConversionResult result;
-  {
+  const ConversionResult result = [&] {
     const CurrentFolder current(work);
-    result = RunConversion(request);
-  }
+    return RunConversion(request);
+  }();
   ASSERT_TRUE(result) << ResultMessage(result);
   EXPECT_EQ(WideNames(work), std::vector<std::wstring>{L"para.sec"});
   EXPECT_EQ(WideNames(data), (std::vector<std::wstring>{L"pts.csv", L"pts.igs"}));

@@ -5,11 +5,11 @@
 #include <cerrno>
 #include <string>
 
-#include "conversion/native_file.h"
+#include "platform/native_file.h"
 #include "tests/support/test_files.h"
 #include "tests/windows/win_test_support.h"
 
-namespace karvonel::conversion {
+namespace karvonel::platform {
 namespace {
 
 using karvonel::testing::ReadFileBytes;
@@ -21,13 +21,12 @@ using Mode = NativeFile::Mode;
 std::string ReadAll(NativeFile& file) {
   std::string bytes;
   char buffer[7];  // small, so that reads end in the middle of the data
-  SystemError error;
   for (;;) {
-    const std::int64_t count = file.Read(buffer, sizeof buffer, error);
-    EXPECT_GE(count, 0) << error.reason;
-    if (count <= 0)
+    const auto count = file.Read(buffer, sizeof buffer);
+    EXPECT_TRUE(count) << count.error().reason;
+    if (!count || *count == 0)
       return bytes;
-    bytes.append(buffer, static_cast<std::size_t>(count));
+    bytes.append(buffer, *count);
   }
 }
 
@@ -39,20 +38,21 @@ TEST(NativeFileWindows, WritesAndReadsBytesUnchanged) {
       "A\r\nB\nC\rD\x1A"
       "E\0F\r\n",
       13);
-  SystemError error;
   {
-    NativeFile file = NativeFile::Open(dir / "bytes.bin", Mode::kCreateNew, error);
-    ASSERT_TRUE(file.IsOpen()) << error.reason;
-    ASSERT_TRUE(file.Write(bytes.data(), bytes.size(), error)) << error.reason;
-    ASSERT_TRUE(file.Sync(error)) << error.reason;
-    ASSERT_TRUE(file.Close(error)) << error.reason;
+    auto file = NativeFile::Open(dir / "bytes.bin", Mode::kCreateNew);
+    ASSERT_TRUE(file) << file.error().reason;
+    ASSERT_TRUE(file->Write(bytes.data(), bytes.size()));
+    ASSERT_TRUE(file->Sync());
+    ASSERT_TRUE(file->Close());
   }
   EXPECT_EQ(ReadFileBytes(dir / "bytes.bin"), bytes);
-  NativeFile file = NativeFile::Open(dir / "bytes.bin", Mode::kRead, error);
-  ASSERT_TRUE(file.IsOpen()) << error.reason;
-  EXPECT_EQ(file.RegularSize(), static_cast<std::int64_t>(bytes.size()));
-  EXPECT_FALSE(file.IsDirectory());
-  EXPECT_EQ(ReadAll(file), bytes);
+  auto file = NativeFile::Open(dir / "bytes.bin", Mode::kRead);
+  ASSERT_TRUE(file) << file.error().reason;
+  const auto info = file->Info();
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->kind, FileKind::kRegular);
+  EXPECT_EQ(info->size, static_cast<std::int64_t>(bytes.size()));
+  EXPECT_EQ(ReadAll(*file), bytes);
 }
 
 struct OpenFailure {
@@ -74,12 +74,11 @@ TEST(NativeFileWindows, FailedOpensGiveErrnoCodesAndTheSystemsReason) {
     TempDir dir;
     if (c.create_first)
       WriteFileBytes(dir / c.name, "earlier");
-    SystemError error;
-    const NativeFile file = NativeFile::Open(dir / c.name, c.mode, error);
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(error.code, c.code);
-    EXPECT_FALSE(error.reason.empty());
-    EXPECT_NE(error.reason.back(), '\n');
+    const auto file = NativeFile::Open(dir / c.name, c.mode);
+    ASSERT_FALSE(file);
+    EXPECT_EQ(file.error().code, c.code);
+    ASSERT_FALSE(file.error().reason.empty());
+    EXPECT_NE(file.error().reason.back(), '\n');
     if (c.create_first) {
       EXPECT_EQ(ReadFileBytes(dir / c.name), "earlier");
     }
@@ -88,33 +87,17 @@ TEST(NativeFileWindows, FailedOpensGiveErrnoCodesAndTheSystemsReason) {
 
 TEST(NativeFileWindows, LockIsRefusedToASecondHandleUntilTheFirstCloses) {
   TempDir dir;
-  SystemError error;
-  NativeFile first = NativeFile::Open(dir / "para.sec", Mode::kReadWriteKeep, error);
-  NativeFile second = NativeFile::Open(dir / "para.sec", Mode::kReadWriteKeep, error);
-  ASSERT_TRUE(first.IsOpen() && second.IsOpen()) << error.reason;
+  auto first = NativeFile::Open(dir / "para.sec", Mode::kReadWriteKeep);
+  auto second = NativeFile::Open(dir / "para.sec", Mode::kReadWriteKeep);
+  ASSERT_TRUE(first && second);
 
-  bool busy = false;
-  ASSERT_TRUE(first.TryLock(busy, error)) << error.reason;
-  EXPECT_FALSE(second.TryLock(busy, error));
-  EXPECT_TRUE(busy);
+  ASSERT_TRUE(first->TryLock());
+  const auto refused = second->TryLock();
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().code, kBusy);
 
-  ASSERT_TRUE(first.Close(error));
-  EXPECT_TRUE(second.TryLock(busy, error)) << error.reason;
-  EXPECT_FALSE(busy);
-}
-
-TEST(NativeFileWindows, TruncateEmptiesKeptFileAndWritesFromTheStart) {
-  TempDir dir;
-  WriteFileBytes(dir / "para.sec", "records of the conversion before");
-  SystemError error;
-  NativeFile file = NativeFile::Open(dir / "para.sec", Mode::kReadWriteKeep, error);
-  ASSERT_TRUE(file.IsOpen()) << error.reason;
-  EXPECT_EQ(file.RegularSize(), 32);
-  ASSERT_TRUE(file.Truncate(error)) << error.reason;
-  EXPECT_EQ(file.RegularSize(), 0);
-  ASSERT_TRUE(file.Write("new\r\n", 5, error));
-  ASSERT_TRUE(file.Rewind(error));
-  EXPECT_EQ(ReadAll(file), "new\r\n");
+  ASSERT_TRUE(first->Close());
+  EXPECT_TRUE(second->TryLock());
 }
 
 TEST(NativeFileWindows, JapaneseNamesReachTheWideApiAndComeBackAsUtf8) {
@@ -125,18 +108,18 @@ TEST(NativeFileWindows, JapaneseNamesReachTheWideApiAndComeBackAsUtf8) {
   const std::filesystem::path to = folder / u8"測定点.igs";
   WriteFileBytes(to, "earlier");
 
-  SystemError error;
-  NativeFile file = NativeFile::Open(from, Mode::kCreateNew, error);
-  ASSERT_TRUE(file.IsOpen()) << error.reason;
-  ASSERT_TRUE(file.Write("new", 3, error));
-  ASSERT_TRUE(file.Close(error));
-  ASSERT_TRUE(MoveIntoPlace(from, to, error)) << error.reason;
+  auto file = NativeFile::Open(from, Mode::kCreateNew);
+  ASSERT_TRUE(file) << file.error().reason;
+  ASSERT_TRUE(file->Write("new", 3));
+  ASSERT_TRUE(file->Close());
+  const auto moved = MoveIntoPlace(from, to);
+  ASSERT_TRUE(moved) << moved.error().reason;
 
   // Named exactly so for the system, not in some code page's approximation.
   EXPECT_EQ(WideNames(folder), std::vector<std::wstring>{L"測定点.igs"});
   EXPECT_EQ(ReadFileBytes(to), "new");
 
-  const std::string expected_text = windows_test::Utf8(to.wstring());
+  const std::string expected_text = karvonel::windows_test::Utf8(to.wstring());
   EXPECT_EQ(PathText(to), expected_text);
   EXPECT_NE(PathText(to).find("\\\xE7\x82\xB9\xE7\xBE\xA4\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF\\"),
             std::string::npos)
@@ -144,4 +127,4 @@ TEST(NativeFileWindows, JapaneseNamesReachTheWideApiAndComeBackAsUtf8) {
 }
 
 }  // namespace
-}  // namespace karvonel::conversion
+}  // namespace karvonel::platform
