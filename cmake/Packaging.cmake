@@ -77,9 +77,9 @@ elseif(UNIX AND NOT APPLE)
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGE_DESCRIPTION
-"Karvonel turns a text file of 3-D points, one X,Y,Z line per point in
-millimetres, into an IGES file that CAD systems read: one IGES Point
-entity (type 116) for every point.
+"Karvonel turns a text file of 3-D points, one line of X, Y and Z per
+point in millimetres, into an IGES file that CAD systems read: one IGES
+Point entity (type 116) for every point.
 It has a window (karvonel) to pick the point list and convert it with one
 button, and a command-line tool (karvonel-convert) for batch work. Its
 messages and its guide are in Japanese.")

@@ -7,7 +7,8 @@
 # to the same bytes as the installed Linux program.
 #
 # Installs and removes the package karvonel, so it needs root; one run at a
-# time per machine (a lock in /run/lock).
+# time per machine (a lock in /run/lock). KARVONEL_PACKAGE_BUILD and
+# KARVONEL_PACKAGE_MINGW_BUILD go on to scripts/package.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,6 +18,7 @@ deb=build-packages/karvonel_1.20_amd64.deb
 zip=build-packages/karvonel-1.20-win64.zip
 
 fail() { echo "test-package: $*" >&2; exit 1; }
+stage() { echo "== package: $* [at $((SECONDS - started)) s]"; }
 [[ $(id -u) -eq 0 ]] || fail "run as root: the check installs and removes the package"
 
 rm -f build-packages/karvonel_*.deb build-packages/karvonel-*.zip
@@ -31,7 +33,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== package: the Debian package's control fields and contents"
+stage "the Debian package's control fields and contents"
 [[ $(dpkg-deb -f "$deb" Package) == karvonel ]] || fail "package name"
 [[ $(dpkg-deb -f "$deb" Version) == 1.20 ]] || fail "version: $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -61,7 +63,7 @@ LIST
 diff -u --label expected --label "$deb" "$work/files.expected" "$work/files" ||
   fail "the package holds other files than expected"
 
-echo "== package: lintian"
+stage "lintian"
 # Errors fail the stage; warnings are shown.
 status=0
 lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || status=$?
@@ -69,7 +71,7 @@ grep -v 'running with root privileges' "$work/lintian" || true
 ((status == 0)) || fail "lintian reports errors"
 echo "lintian: no errors, $(grep -c '^W: ' "$work/lintian" || true) warnings"
 
-echo "== package: install, use and remove"
+stage "install, use and remove"
 exec 9>/run/lock/karvonel-test-package.lock
 flock 9
 export DEBIAN_FRONTEND=noninteractive
@@ -121,7 +123,7 @@ done <"$work/installed"
 echo "removed: none of its $(wc -l <"$work/installed") paths left behind"
 flock -u 9
 
-echo "== package: the Windows zip"
+stage "the Windows zip"
 unzip -q "$zip" -d "$work/zip"
 top=$work/zip/karvonel-1.20-win64
 (cd "$work/zip" && find . -type f | sort) >"$work/zip-files"
@@ -152,8 +154,8 @@ perl -e '
   index($exe, $name) >= 0 or die "version record missing\n";
 ' ui/icons/karvonel.ico "$exe" || fail "karvonel-convert.exe lacks its icon or version record"
 
-echo "== package: the zip's karvonel-convert.exe under Wine, same bytes as Linux"
-export WINEPREFIX=$root/build-mingw-pkg/wineprefix
+stage "the zip's karvonel-convert.exe under Wine, same bytes as Linux"
+export WINEPREFIX=$root/${KARVONEL_PACKAGE_MINGW_BUILD:-build-mingw-pkg}/wineprefix
 export WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
@@ -165,6 +167,6 @@ for file in points.igs para.sec; do
   echo "identical: $file ($(stat -c %s "$work/linux/$file") bytes)"
 done
 
-echo "== package: sizes"
+stage "sizes"
 ls -l build-packages/karvonel_*.deb build-packages/karvonel-*.zip | awk '{print $5, $NF}'
 echo "test-package: passed in $((SECONDS - started)) s"
