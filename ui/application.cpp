@@ -1,5 +1,11 @@
 #include "ui/application.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
+
 namespace karvonel::ui {
 
 QIcon ApplicationIcon() {
@@ -8,6 +14,16 @@ QIcon ApplicationIcon() {
     icon.addFile(QStringLiteral(":/karvonel/icons/karvonel-%1.png").arg(QLatin1String(size)));
   }
   return icon;
+}
+
+QTranslator* InstallQtTranslations() {
+  auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+  if (!translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(translator.get())) {
+    return nullptr;
+  }
+  return translator.release();
 }
 
 }  // namespace karvonel::ui

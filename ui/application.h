@@ -1,5 +1,5 @@
-// What both windows share: the application's title, its icon and the twip
-// measure of their layouts.
+// What both windows share: the application's title, its icon, Qt's own texts
+// in the user's language and the twip measure of their layouts.
 #pragma once
 
 #include <QIcon>
@@ -8,6 +8,8 @@
 
 #include "karvonel/version.h"
 
+class QTranslator;
+
 namespace karvonel::ui {
 
 // The title of every message box that names no title of its own.
@@ -15,6 +17,12 @@ inline const QString kApplicationTitle = QString::fromLatin1(kProjectName);
 
 // The application icon, at 16x16 and 32x32 pixels and larger.
 QIcon ApplicationIcon();
+
+// Installs Qt's translation of its own texts (the text boxes' context menu,
+// standard buttons) for the language of the default locale, the system's
+// unless set otherwise. Returns it, owned by the application, or null when Qt
+// has none for that language. Needs the application object.
+QTranslator* InstallQtTranslations();
 
 // Window layouts are given in twips; 15 twips make one pixel (Qt scales pixels
 // for high-DPI screens).

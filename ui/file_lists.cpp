@@ -1,7 +1,6 @@
 #include "ui/file_lists.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyle>
@@ -11,11 +10,17 @@
 namespace karvonel::ui {
 namespace {
 
+// Each entry's path (directory list) or name (file list) as the file system
+// gave it, a std::filesystem::path; the entry's text only shows it.
 constexpr int kPathRole = Qt::UserRole;
 
-QString ShownName(const QString& folder) {
-  const QString name = QFileInfo(folder).fileName();
-  return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;  // a root
+std::filesystem::path EntryPath(const QModelIndex& index) {
+  return index.data(kPathRole).value<std::filesystem::path>();
+}
+
+QString ShownName(const std::filesystem::path& folder) {
+  return folder.has_filename() ? PathText(folder.filename())
+                               : QDir::toNativeSeparators(PathText(folder));  // a root
 }
 
 }  // namespace
@@ -31,8 +36,8 @@ DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent) {
   connect(this, &QTreeWidget::activated, this, &DirectoryList::Open);
 }
 
-QString DirectoryList::SetPath(const QString& folder) {
-  const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+QString DirectoryList::SetPath(const std::filesystem::path& folder) {
+  const std::filesystem::path path = AbsoluteFolder(folder);
   const FolderListing listing = ReadFolder(path);
   if (!listing.error.isEmpty()) {
     return listing.error;
@@ -41,18 +46,18 @@ QString DirectoryList::SetPath(const QString& folder) {
   const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
   QTreeWidgetItem* parent_item = nullptr;
-  for (const QString& step : FolderChain(path)) {
+  for (const std::filesystem::path& step : FolderChain(path)) {
     auto* item = parent_item ? new QTreeWidgetItem(parent_item) : new QTreeWidgetItem(this);
     item->setText(0, ShownName(step));
     item->setIcon(0, open_icon);
-    item->setData(0, kPathRole, step);
+    item->setData(0, kPathRole, QVariant::fromValue(step));
     parent_item = item;
   }
-  for (const QString& name : listing.folders) {
+  for (const FolderEntry& entry : listing.folders) {
     auto* item = new QTreeWidgetItem(parent_item);
-    item->setText(0, name);
+    item->setText(0, entry.text);
     item->setIcon(0, closed_icon);
-    item->setData(0, kPathRole, QDir(path).filePath(name));
+    item->setData(0, kPathRole, QVariant::fromValue(path / entry.name));
   }
   expandAll();
   setCurrentItem(parent_item);
@@ -63,7 +68,7 @@ QString DirectoryList::SetPath(const QString& folder) {
 }
 
 void DirectoryList::Open(const QModelIndex& index) {
-  const QString folder = index.data(kPathRole).toString();
+  const std::filesystem::path folder = EntryPath(index);
   const QString reason = SetPath(folder);
   if (!reason.isEmpty()) {
     emit OpenFailed(folder, reason);
@@ -79,23 +84,41 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
   });
 }
 
-QString FileList::SetDirectory(const QString& folder) {
+QString FileList::SetDirectory(const std::filesystem::path& folder) {
   const FolderListing listing = ReadFolder(folder);
   if (!listing.error.isEmpty()) {
     return listing.error;
   }
   loading_ = true;
   clear();
-  addItems(listing.point_lists);
+  for (const FolderEntry& entry : listing.point_lists) {
+    auto* item = new QListWidgetItem(entry.text, this);
+    item->setData(kPathRole, QVariant::fromValue(entry.name));
+  }
   setCurrentItem(nullptr);
   loading_ = false;
-  directory_ = QDir::cleanPath(QDir(folder).absolutePath());
+  directory_ = AbsoluteFolder(folder);
   return {};
 }
 
-QString FileList::SelectedName() const {
-  const QList<QListWidgetItem*> selected = selectedItems();
-  return selected.isEmpty() ? QString() : selected.front()->text();
+std::filesystem::path FileList::SelectedFile() const {
+  const QModelIndexList selected = selectedIndexes();
+  return selected.isEmpty() ? std::filesystem::path() : directory_ / EntryPath(selected.front());
+}
+
+bool FileList::Choose(const std::filesystem::path& name) {
+  for (int row = 0; row < count(); ++row) {
+    if (EntryPath(indexFromItem(item(row))) == name) {
+      if (item(row)->isSelected()) {
+        emit Chosen();  // as a click on the selected file
+      } else {
+        setCurrentItem(item(row));  // selects it, and Chosen follows
+      }
+      scrollToItem(item(row));
+      return true;
+    }
+  }
+  return false;
 }
 
 void FileList::focusInEvent(QFocusEvent* event) {
@@ -113,6 +136,16 @@ QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     return indexFromItem(item(count() - 1));
   }
   return QListWidget::moveCursor(action, modifiers);
+}
+
+QItemSelectionModel::SelectionFlags FileList::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+  const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+  if (!index.isValid() ||
+      (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))) {
+    return QItemSelectionModel::NoUpdate;
+  }
+  return command;
 }
 
 void FileList::mousePressEvent(QMouseEvent* event) {

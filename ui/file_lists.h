@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QString>
 #include <QTreeWidget>
+#include <filesystem>
 
 namespace karvonel::ui {
 
@@ -15,18 +16,17 @@ class DirectoryList : public QTreeWidget {
  public:
   explicit DirectoryList(QWidget* parent = nullptr);
 
-  // The open folder: absolute and "/"-separated, or empty before the first
-  // SetPath.
-  const QString& Path() const { return path_; }
+  // The open folder, absolute; empty before the first SetPath.
+  const std::filesystem::path& Path() const { return path_; }
 
   // Opens `folder` and emits Changed. When the folder cannot be read, returns
   // the system's reason and shows what it showed before.
-  QString SetPath(const QString& folder);
+  QString SetPath(const std::filesystem::path& folder);
 
  signals:
   void Changed();
   // The user opened an entry that could not be read.
-  void OpenFailed(const QString& folder, const QString& reason);
+  void OpenFailed(const std::filesystem::path& folder, const QString& reason);
 
  protected:
   // No expand arrows: the tree is always fully open and only indents.
@@ -35,7 +35,7 @@ class DirectoryList : public QTreeWidget {
  private:
   void Open(const QModelIndex& index);
 
-  QString path_;
+  std::filesystem::path path_;
 };
 
 // The "*.csv" files of one folder, by name alone; one can be selected.
@@ -45,15 +45,19 @@ class FileList : public QListWidget {
  public:
   explicit FileList(QWidget* parent = nullptr);
 
-  // The folder whose files are shown: absolute and "/"-separated.
-  const QString& Directory() const { return directory_; }
+  // The folder whose files are shown, absolute.
+  const std::filesystem::path& Directory() const { return directory_; }
 
   // Shows the files of `folder` with none selected. When the folder cannot be
   // read, returns the system's reason and shows what it showed before.
-  QString SetDirectory(const QString& folder);
+  QString SetDirectory(const std::filesystem::path& folder);
 
-  // The selected file name, or empty.
-  QString SelectedName() const;
+  // The selected file, in Directory(); empty when none is.
+  std::filesystem::path SelectedFile() const;
+
+  // Selects the file named `name` as a click on it does. False when the list
+  // does not show it.
+  bool Choose(const std::filesystem::path& name);
 
  signals:
   // The user selected a file with the mouse or the keyboard, or clicked the
@@ -64,9 +68,13 @@ class FileList : public QListWidget {
   void focusInEvent(QFocusEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   void mousePressEvent(QMouseEvent* event) override;
+  // Only choosing another file takes the highlight from the chosen one: not a
+  // click on empty space, nor Ctrl with a click or Space on the chosen file.
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override;
 
  private:
-  QString directory_;
+  std::filesystem::path directory_;
   bool loading_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QStorageInfo>
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 namespace karvonel::ui {
 namespace {
@@ -53,19 +54,18 @@ bool Holds(const QString& root, const QString& folder) {
   return folder.compare(root, kPathCase) == 0 || folder.startsWith(root + u'/', kPathCase);
 }
 
-void SortNames(QStringList& names) {
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
+// By text without regard to case, then by text, then by the names themselves:
+// names that are not UTF-8 can share a text.
+void SortEntries(QList<FolderEntry>& entries) {
+  std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+    if (const int folded = a.text.compare(b.text, Qt::CaseInsensitive); folded != 0) {
+      return folded < 0;
+    }
+    if (a.text != b.text) {
+      return a.text < b.text;
+    }
+    return a.name < b.name;
   });
-}
-
-QString FromFsPath(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return QString::fromStdWString(path.native());
-#else
-  return QFile::decodeName(QByteArray::fromStdString(path.native()));
-#endif
 }
 
 }  // namespace
@@ -126,53 +126,63 @@ int DriveIndexFor(const QList<Drive>& drives, const QString& folder) {
   return best;
 }
 
-QStringList FolderChain(const QString& folder) {
-  QString path = WithoutTrailingSlash(folder);
-  if (path.size() == 2 && path[1] == u':') {
-    path += u'/';
+QList<std::filesystem::path> FolderChain(const std::filesystem::path& folder) {
+  QList<std::filesystem::path> chain;
+  std::filesystem::path step = folder.root_path();
+  if (!step.empty()) {
+    chain.append(step);
   }
-  QStringList chain;
-  for (;;) {
-    chain.prepend(path);
-    const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash < 0 || slash == path.size() - 1) {
-      break;  // a root ends with its slash: "/", "C:/"
+  for (const std::filesystem::path& part : folder.relative_path()) {
+    if (!part.empty()) {  // a trailing separator gives an empty last part
+      step /= part;
+      chain.append(step);
     }
-    const bool parent_is_root = slash == 0 || (slash == 2 && path[1] == u':');
-    path.truncate(parent_is_root ? slash + 1 : slash);
   }
   return chain;
 }
 
-FolderListing ReadFolder(const QString& folder) {
+FolderListing ReadFolder(const std::filesystem::path& folder) {
   FolderListing listing;
   std::error_code error;
-  for (std::filesystem::directory_iterator it(FsPath(folder), error), end; !error && it != end;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
        it.increment(error)) {
-    const QString name = FromFsPath(it->path().filename());
+    FolderEntry entry{it->path().filename(), PathText(it->path().filename())};
 #ifdef _WIN32
-    if (QFileInfo(QDir(folder).filePath(name)).isHidden()) {
+    if (QFileInfo(PathText(it->path())).isHidden()) {
       continue;
     }
 #else
-    if (name.startsWith(u'.')) {
+    if (entry.name.native().starts_with('.')) {
       continue;
     }
 #endif
     std::error_code kind_error;  // a dangling link is neither folder nor file
     if (it->is_directory(kind_error)) {
-      listing.folders.append(name);
+      listing.folders.append(std::move(entry));
     } else if (it->is_regular_file(kind_error) &&
-               name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
-      listing.point_lists.append(name);
+               entry.text.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+      listing.point_lists.append(std::move(entry));
     }
   }
   if (error) {
     return {{}, {}, QString::fromLocal8Bit(error.message())};
   }
-  SortNames(listing.folders);
-  SortNames(listing.point_lists);
+  SortEntries(listing.folders);
+  SortEntries(listing.point_lists);
   return listing;
+}
+
+std::filesystem::path AbsoluteFolder(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(folder, error);
+  if (error) {
+    path = folder;
+  }
+  path = path.lexically_normal();
+  if (!path.has_filename() && path.has_relative_path()) {  // "/work/" but not "/"
+    path = path.parent_path();
+  }
+  return path;
 }
 
 std::filesystem::path FsPath(const QString& path) {
@@ -180,6 +190,14 @@ std::filesystem::path FsPath(const QString& path) {
   return std::filesystem::path(path.toStdWString());
 #else
   return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+QString PathText(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return QString::fromStdWString(path.generic_wstring());
+#else
+  return QFile::decodeName(QByteArray::fromStdString(path.native()));
 #endif
 }
 

@@ -41,21 +41,40 @@ QList<Drive> SystemDrives();
 int DriveIndexFor(const QList<Drive>& drives, const QString& folder);
 
 // `folder` with its parents above it: "/work/main" gives "/", "/work",
-// "/work/main"; "C:/data" gives "C:/", "C:/data".
-QStringList FolderChain(const QString& folder);
+// "/work/main"; "C:\data" gives "C:\", "C:\data" (on Windows).
+QList<std::filesystem::path> FolderChain(const std::filesystem::path& folder);
+
+// One entry of a folder. Its name is kept as the file system gave it: on Linux
+// a name need not be UTF-8 (Shift_JIS from a Windows archive, say), and its
+// text cannot stand for it.
+struct FolderEntry {
+  std::filesystem::path name;  // the entry's own name, no folder
+  QString text;                // what a list shows; never opened
+};
 
 // What a folder holds, or why it could not be read.
 struct FolderListing {
-  QStringList folders;      // sub-folders, sorted without regard to case
-  QStringList point_lists;  // files matching "*.csv" in any case, sorted likewise
-  QString error;            // empty, or the system's reason for the failure
+  QList<FolderEntry> folders;      // sub-folders, sorted by text without regard to case
+  QList<FolderEntry> point_lists;  // files matching "*.csv" in any case, sorted likewise
+  QString error;                   // empty, or the system's reason for the failure
 };
 
 // Reads `folder`. Hidden entries (a leading "." on Linux, the hidden attribute
 // on Windows) are left out. Fails when the folder is missing or unreadable.
-FolderListing ReadFolder(const QString& folder);
+FolderListing ReadFolder(const std::filesystem::path& folder);
+
+// `folder` made absolute, without "." and ".." steps or a trailing separator.
+std::filesystem::path AbsoluteFolder(const std::filesystem::path& folder);
 
 // The file system path for a path text, in the system's file name encoding.
 std::filesystem::path FsPath(const QString& path);
+// A path that already is the file system's stays as it is.
+inline const std::filesystem::path& FsPath(const std::filesystem::path& path) {
+  return path;
+}
+
+// The text that shows `path`, "/"-separated; on Linux, bytes that are not
+// UTF-8 show as U+FFFD. For showing only: it does not name the file again.
+QString PathText(const std::filesystem::path& path);
 
 }  // namespace karvonel::ui

@@ -13,9 +13,9 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("バージョン表示"));
   setWindowIcon(ApplicationIcon());
 
-  lbl1_ = new QLabel(
-      QStringLiteral("Karvonel  Ver %1 %2").arg(QLatin1String(kVersion), QLatin1String(kVersionLevel)),
-      this);
+  lbl1_ = new QLabel(QStringLiteral("Karvonel  Ver %1 %2")
+                         .arg(QLatin1String(kVersion), QLatin1String(kVersionLevel)),
+                     this);
   lbl1_->setObjectName(QStringLiteral("Lbl1"));
   lbl1_->setGeometry(TwipsRect(240, 240, 3015, 255));
   lbl2_ = new QLabel(QStringLiteral("© 2026 Karvonel Works"), this);
@@ -33,6 +33,13 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
 
   cmd1_->setFocus();
   resize(TwipsRect(0, 0, 3990, 1695).size());
+}
+
+void FrmAbout::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The focus mark shows from the start, not only once Tab has been pressed.
+  // Showing a window clears this, so it is set here.
+  setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void FrmAbout::keyPressEvent(QKeyEvent* event) {

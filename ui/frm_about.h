@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class QKeyEvent;
+class QShowEvent;
 class QLabel;
 class QPushButton;
 
@@ -18,6 +19,8 @@ class FrmAbout : public QDialog {
  protected:
   // Escape does not close the window; only the OK button and the close box do.
   void keyPressEvent(QKeyEvent* event) override;
+  // The button shows its focus mark from the start.
+  void showEvent(QShowEvent* event) override;
 
  private slots:
   void Cmd1_Click();

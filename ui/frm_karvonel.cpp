@@ -3,22 +3,27 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <exception>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #include "conversion/conversion_run.h"
 #include "conversion/output_path.h"
 #include "ui/application.h"
 #include "ui/conversion_progress.h"
+#include "ui/file_drop.h"
 #include "ui/file_lists.h"
 #include "ui/frm_about.h"
+#include "ui/message_box.h"
 
 namespace karvonel::ui {
 namespace {
@@ -33,33 +38,53 @@ QPushButton* CreateButton(const QString& caption, QWidget* parent) {
   return button;
 }
 
+std::filesystem::path CurrentFolder() {
+  std::error_code error;
+  return std::filesystem::current_path(error);  // empty on failure: the first drive opens
+}
+
+// The output path for `in_file` by the core's rule, on the file system's own
+// name (on Linux bytes, which need not be UTF-8).
+std::filesystem::path OutputFileFor(const std::filesystem::path& in_file) {
+#ifdef _WIN32
+  const std::u8string in = in_file.u8string();
+  const std::string out = conversion::OutputPathFor(
+      std::string_view(reinterpret_cast<const char*>(in.data()), in.size()));
+  return std::filesystem::path(std::u8string(out.begin(), out.end()));
+#else
+  return std::filesystem::path(conversion::OutputPathFor(in_file.native()));
+#endif
+}
+
+QString ShownPath(const std::filesystem::path& path) {
+  return QDir::toNativeSeparators(PathText(path));
+}
+
 }  // namespace
 
-FrmKarvonel::FrmKarvonel() : FrmKarvonel(SystemDrives(), QDir::currentPath()) {}
+FrmKarvonel::FrmKarvonel() : FrmKarvonel(SystemDrives(), CurrentFolder()) {}
 
-FrmKarvonel::FrmKarvonel(QList<Drive> drives, const QString& start_folder)
+FrmKarvonel::FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start_folder)
     : drives_(std::move(drives)) {
   setWindowTitle(QStringLiteral("Karvonel"));
   setWindowIcon(ApplicationIcon());
-  show_message_ = [this](const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, this);
-    box.exec();
-  };
+  show_message_ = [this](const QString& text) { ShowMessage(this, text); };
+  setAcceptDrops(true);
 
   CreateControls();
   CreateMenus();
 
   // Dir1_Change follows every move of the directory list: it points the drive
   // list at the drive of the new folder and reloads the file list.
-  if (!dir1_->SetPath(start_folder).isEmpty()) {
+  if (start_folder.empty() || !dir1_->SetPath(start_folder).isEmpty()) {
     for (const Drive& drive : std::as_const(drives_)) {
-      if (dir1_->SetPath(drive.root).isEmpty()) {
+      if (dir1_->SetPath(FsPath(drive.root)).isEmpty()) {
         break;
       }
     }
   }
   drv1_->setFocus();
-  resize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
+  FitControlsToTexts();
 }
 
 void FrmKarvonel::SetMessageFunction(MessageFunction show_message) {
@@ -111,7 +136,7 @@ void FrmKarvonel::CreateControls() {
   for (const auto& control : kControls) {
     control.widget->setObjectName(QLatin1String(control.name));
     const QRect& t = control.twips;
-    control.widget->setGeometry(TwipsRect(t.x(), t.y(), t.width(), t.height()));
+    designed_.append({control.widget, TwipsRect(t.x(), t.y(), t.width(), t.height())});
   }
   for (QLabel* label : {lbl1_, lbl2_}) {
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -130,6 +155,9 @@ void FrmKarvonel::CreateControls() {
   connect(dir1_, &DirectoryList::OpenFailed, this, &FrmKarvonel::OpenFailed);
   connect(fil1_, &FileList::Chosen, this, &FrmKarvonel::Fil1_Click);
   connect(txt2_, &QLineEdit::textChanged, this, &FrmKarvonel::Txt2_Change);
+  for (QLineEdit* box : {txt1_, txt2_}) {
+    box->installEventFilter(this);
+  }
   connect(cmd1_, &QPushButton::clicked, this, &FrmKarvonel::Cmd1_Click);
   connect(cmd2_, &QPushButton::clicked, this, &FrmKarvonel::Cmd2_Click);
 }
@@ -157,10 +185,11 @@ void FrmKarvonel::Drv1_Change() {
   }
   const Drive& drive = drives_[index];
   // Each drive keeps the folder last open on it.
-  const QString folder = last_folder_.value(drive.root, drive.root);
+  const std::filesystem::path root = FsPath(drive.root);
+  const std::filesystem::path folder = last_folder_.value(drive.root, root);
   QString reason = dir1_->SetPath(folder);
-  if (!reason.isEmpty() && folder != drive.root) {
-    reason = dir1_->SetPath(drive.root);
+  if (!reason.isEmpty() && folder != root) {
+    reason = dir1_->SetPath(root);
   }
   if (reason.isEmpty()) {
     return;
@@ -174,12 +203,12 @@ void FrmKarvonel::Drv1_Change() {
 }
 
 void FrmKarvonel::Dir1_Change() {
-  const QString& folder = dir1_->Path();
+  const std::filesystem::path& folder = dir1_->Path();
   const QString reason = fil1_->SetDirectory(folder);
   if (!reason.isEmpty()) {
     OpenFailed(folder, reason);
   }
-  drive_index_ = DriveIndexFor(drives_, folder);
+  drive_index_ = DriveIndexFor(drives_, PathText(folder));
   if (drive_index_ >= 0) {
     last_folder_.insert(drives_[drive_index_].root, folder);
   }
@@ -188,22 +217,19 @@ void FrmKarvonel::Dir1_Change() {
 }
 
 void FrmKarvonel::Fil1_Click() {
-  const QString name = fil1_->SelectedName();
-  if (name.isEmpty()) {
+  const std::filesystem::path file = fil1_->SelectedFile();
+  if (file.empty()) {
     return;
   }
-  QString folder = QDir::toNativeSeparators(fil1_->Directory());
-  if (folder.endsWith(QDir::separator())) {  // a root: "/" or "C:\"
-    folder.chop(1);
-  }
-  in_path_ = folder + QDir::separator() + name;
-  out_path_ = QString::fromStdString(conversion::OutputPathFor(in_path_.toStdString()));
-  txt1_->setText(in_path_);
-  txt2_->setText(out_path_);  // Txt2_Change copies it into OutPath again
+  in_path_ = file;
+  const std::filesystem::path out = OutputFileFor(file);
+  txt1_->setText(ShownPath(in_path_));
+  txt2_->setText(ShownPath(out));  // Txt2_Change reads the text back, which ...
+  out_path_ = out;                 // ... may not hold the name's own bytes
 }
 
 void FrmKarvonel::Txt2_Change() {
-  out_path_ = txt2_->text();
+  out_path_ = FsPath(txt2_->text());
 }
 
 void FrmKarvonel::Cmd1_Click() {
@@ -242,9 +268,77 @@ void FrmKarvonel::mnuAbout_Click() {
   about->exec();
 }
 
-void FrmKarvonel::OpenFailed(const QString& folder, const QString& reason) {
-  show_message_(QStringLiteral("フォルダ %1 を開けません。\n%2")
-                    .arg(QDir::toNativeSeparators(folder), reason));
+void FrmKarvonel::OpenFailed(const std::filesystem::path& folder, const QString& reason) {
+  show_message_(QStringLiteral("フォルダ %1 を開けません。\n%2").arg(ShownPath(folder), reason));
+}
+
+void FrmKarvonel::FitControlsToTexts() {
+  const QSize client = PlaceFittingTexts(designed_, kClientArea.size());
+  const QSize window(client.width(), client.height() + menuBar()->sizeHint().height());
+  resize(isVisible() ? size().expandedTo(window) : window);
+}
+
+void FrmKarvonel::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The focus mark shows from the start, not only once Tab has been pressed.
+  // Showing a window clears this, so it is set here.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void FrmKarvonel::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::FontChange && !designed_.isEmpty()) {
+    FitControlsToTexts();
+  }
+}
+
+void FrmKarvonel::dragEnterEvent(QDragEnterEvent* event) {
+  TakeDrop(event);
+}
+
+void FrmKarvonel::dragMoveEvent(QDragMoveEvent* event) {
+  TakeDrop(event);
+}
+
+void FrmKarvonel::dropEvent(QDropEvent* event) {
+  TakeDrop(event);
+}
+
+bool FrmKarvonel::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      TakeDrop(event);
+      return true;  // nor does a text box take anything dropped on it
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool FrmKarvonel::TakeDrop(QEvent* event) {
+  auto* drop = static_cast<QDropEvent*>(event);  // QDragEnterEvent and QDragMoveEvent too
+  const std::filesystem::path file = DroppedPointList(drop->mimeData());
+  if (file.empty()) {
+    drop->ignore();
+    return false;
+  }
+  if (drop->possibleActions() & Qt::CopyAction) {
+    drop->setDropAction(Qt::CopyAction);  // the file stays where it is
+    drop->accept();
+  } else {
+    drop->acceptProposedAction();
+  }
+  if (event->type() == QEvent::Drop) {
+    // As the user would: open the folder, then click the file.
+    if (const QString reason = dir1_->SetPath(file.parent_path()); !reason.isEmpty()) {
+      OpenFailed(file.parent_path(), reason);
+      return true;
+    }
+    fil1_->Choose(file.filename());
+  }
+  return true;
 }
 
 }  // namespace karvonel::ui

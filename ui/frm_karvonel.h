@@ -7,15 +7,21 @@
 #include <QMainWindow>
 #include <QString>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 
 #include "ui/folders.h"
+#include "ui/text_fit.h"
 
 class QComboBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 
 namespace karvonel::ui {
 
@@ -33,18 +39,33 @@ class FrmKarvonel : public QMainWindow {
   FrmKarvonel();
   // `drives` for the drive list, opened on `start_folder`; when that cannot be
   // read, on the first drive that can.
-  FrmKarvonel(QList<Drive> drives, const QString& start_folder);
+  FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start_folder);
 
-  // The chosen point list; empty until a file has been selected.
-  const QString& InPath() const { return in_path_; }
-  // The IGES file to write; always the text of the output path box.
-  const QString& OutPath() const { return out_path_; }
+  // The chosen point list; empty until a file has been selected. Its name is
+  // the file system's own, which the input path box may not show exactly.
+  const std::filesystem::path& InPath() const { return in_path_; }
+  // The IGES file to write: the path derived from the chosen file until the
+  // output path box is edited, then the text of the box.
+  const std::filesystem::path& OutPath() const { return out_path_; }
 
   // Replaces the message box (title "PrjKarvonel", OK only, no icon) through
   // which the window reports.
   void SetMessageFunction(MessageFunction show_message);
   // How long a conversion runs before its progress dialog appears.
   void SetProgressDelay(std::chrono::milliseconds delay);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // A larger font grows the controls that would cut their texts.
+  void changeEvent(QEvent* event) override;
+  // A point-list file dropped anywhere on the window is chosen as a click on
+  // it in the file list chooses it; nothing else can be dropped.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  // The text boxes pass a dropped point-list file on to the window and take
+  // nothing dropped themselves.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void Drv1_Change();
@@ -59,14 +80,18 @@ class FrmKarvonel : public QMainWindow {
  private:
   void CreateControls();
   void CreateMenus();
-  void OpenFailed(const QString& folder, const QString& reason);
+  void FitControlsToTexts();
+  void OpenFailed(const std::filesystem::path& folder, const QString& reason);
+  // Handles a drag event that carries a point-list file; false for any other.
+  bool TakeDrop(QEvent* event);
 
-  QString in_path_;
-  QString out_path_;
+  std::filesystem::path in_path_;
+  std::filesystem::path out_path_;
 
   QList<Drive> drives_;
-  int drive_index_ = -1;                 // the drive Drv1 shows
-  QHash<QString, QString> last_folder_;  // drive root -> folder last open on it
+  int drive_index_ = -1;                               // the drive Drv1 shows
+  QHash<QString, std::filesystem::path> last_folder_;  // drive root -> folder last open on it
+  QList<DesignedControl> designed_;                    // the controls at their designed places
 
   MessageFunction show_message_;
   std::chrono::milliseconds progress_delay_{500};

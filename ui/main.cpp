@@ -9,6 +9,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(karvonel::ui::kApplicationTitle);
   QApplication::setDesktopFileName(QStringLiteral("karvonel"));
   QApplication::setWindowIcon(karvonel::ui::ApplicationIcon());
+  karvonel::ui::InstallQtTranslations();
   karvonel::ui::FrmKarvonel window;
   window.show();
   return QApplication::exec();

@@ -35,6 +35,14 @@ QList<Drive> ParseDrives(const QString& roots) {
   return drives;
 }
 
+QStringList Texts(const QList<karvonel::ui::FolderEntry>& entries) {
+  QStringList texts;
+  for (const karvonel::ui::FolderEntry& entry : entries) {
+    texts.append(entry.text);
+  }
+  return texts;
+}
+
 void WriteFile(const QString& path) {
   QFile file(path);
   QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
@@ -117,14 +125,20 @@ class FoldersTest : public QObject {
     QTest::newRow("deeper") << "/work/main/examples"
                             << QStringList{"/", "/work", "/work/main", "/work/main/examples"};
     QTest::newRow("trailing slash") << "/work/" << QStringList{"/", "/work"};
+#ifdef _WIN32
     QTest::newRow("drive root") << "C:/" << QStringList{"C:/"};
     QTest::newRow("on a drive") << "C:/data/pts" << QStringList{"C:/", "C:/data", "C:/data/pts"};
+#endif
   }
 
   void folderChain() {
     QFETCH(QString, folder);
     QFETCH(QStringList, chain);
-    QCOMPARE(karvonel::ui::FolderChain(folder), chain);
+    QStringList shown;
+    for (const std::filesystem::path& step : karvonel::ui::FolderChain(folder.toStdString())) {
+      shown.append(QString::fromStdString(step.generic_string()));
+    }
+    QCOMPARE(shown, chain);
   }
 
   void readFolderSortsAndFilters() {
@@ -141,10 +155,10 @@ class FoldersTest : public QObject {
     QVERIFY(QFile::link(root.filePath("b.csv"), root.filePath("link.csv")));
     QVERIFY(QFile::link(root.filePath("nowhere.csv"), root.filePath("dangling.csv")));
 
-    const karvonel::ui::FolderListing listing = karvonel::ui::ReadFolder(dir.path());
+    const karvonel::ui::FolderListing listing = karvonel::ui::ReadFolder(dir.path().toStdString());
     QCOMPARE(listing.error, QString());
-    QCOMPARE(listing.folders, (QStringList{"alpha", "sub.csv", "Zeta"}));
-    QCOMPARE(listing.point_lists,
+    QCOMPARE(Texts(listing.folders), (QStringList{"alpha", "sub.csv", "Zeta"}));
+    QCOMPARE(Texts(listing.point_lists),
              (QStringList{"A.CSV", "b.csv", "c.Csv", "link.csv", "Points.csv"}));
   }
 };

@@ -1,13 +1,13 @@
 // The About window's layout, texts and keys, and the application icon both
 // windows show.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QtEndian>
+#include <filesystem>
 
 #include "ui/application.h"
 #include "ui/frm_about.h"
@@ -57,7 +57,12 @@ class FrmAboutTest : public QObject {
     about.show();
     QApplication::setActiveWindow(&about);
     QVERIFY(QTest::qWaitForWindowActive(&about));
-    QCOMPARE(QApplication::focusWidget(), about.findChild<QPushButton*>("Cmd1"));
+    auto* ok = about.findChild<QPushButton*>("Cmd1");
+    QCOMPARE(QApplication::focusWidget(), ok);
+    // Its focus mark shows before any key is pressed.
+    const QImage focused = ok->grab().toImage();
+    ok->clearFocus();
+    QVERIFY(focused != ok->grab().toImage());
   }
 
   void onlyTheButtonOrTheCloseBoxCloses_data() {
@@ -83,7 +88,7 @@ class FrmAboutTest : public QObject {
 
   void bothWindowsShowTheApplicationIcon() {
     FrmAbout about;
-    karvonel::ui::FrmKarvonel main_window({}, QDir::currentPath());
+    karvonel::ui::FrmKarvonel main_window({}, std::filesystem::current_path());
     for (QWidget* window : {static_cast<QWidget*>(&about), static_cast<QWidget*>(&main_window)}) {
       const QList<QSize> sizes = window->windowIcon().availableSizes();
       QVERIFY2(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(32, 32)),

@@ -4,22 +4,32 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 
+#include "ui/application.h"
 #include "ui/file_lists.h"
 #include "ui/frm_about.h"
 #include "ui/frm_karvonel.h"
@@ -80,12 +90,20 @@ QString Native(const QString& path) {
   return QDir::toNativeSeparators(path);
 }
 
-QStringList Texts(const QListWidget* list) {
+// The texts of the list's entries, or of its selected entries.
+QStringList Texts(const QListWidget* list, bool selected = false) {
   QStringList texts;
   for (int row = 0; row < list->count(); ++row) {
-    texts.append(list->item(row)->text());
+    if (!selected || list->item(row)->isSelected()) {
+      texts.append(list->item(row)->text());
+    }
   }
   return texts;
+}
+
+// A path the window holds, as text; the tests name their files in UTF-8.
+QString Text(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
 }
 
 void ClickItem(FileList* list, const QString& name) {
@@ -112,6 +130,59 @@ void OpenEntry(DirectoryList* list, const QString& name, bool double_click) {
   }
 }
 
+// Qt's texts in Japanese and a style that puts icons on standard buttons, as
+// on a Japanese desktop, for as long as it lives.
+class JapaneseDesktop {
+ public:
+  JapaneseDesktop() : style_(QApplication::style()->name()) {
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    translator_ = karvonel::ui::InstallQtTranslations();
+    translated = translator_ != nullptr;
+    QApplication::setStyle(new ButtonIconStyle);
+  }
+  ~JapaneseDesktop() {
+    QApplication::setStyle(style_);
+    QCoreApplication::removeTranslator(translator_);
+    delete translator_;
+    QLocale::setDefault(QLocale::c());
+  }
+  JapaneseDesktop(const JapaneseDesktop&) = delete;
+  JapaneseDesktop& operator=(const JapaneseDesktop&) = delete;
+
+  bool translated = false;
+
+ private:
+  class ButtonIconStyle : public QProxyStyle {
+   public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+      return hint == SH_DialogButtonBox_ButtonsHaveIcons
+                 ? 1
+                 : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+  };
+
+  QString style_;
+  QTranslator* translator_ = nullptr;
+};
+
+// The file's own name: on Linux its bytes.
+QByteArray Bytes(const std::filesystem::path& path) {
+  return QByteArray::fromStdString(path.string());
+}
+
+// Drags `data` onto `target` and drops it there. Returns whether the drag was
+// accepted; the drop is delivered either way.
+bool Drop(QWidget* target, const QMimeData& data) {
+  const QPoint at = target->rect().center();
+  const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+  QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+  return enter.isAccepted();
+}
+
 // A click that goes through the window system, so a modal window blocks it.
 void ClickThroughWindowSystem(QWidget* window, QWidget* target) {
   QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
@@ -134,7 +205,7 @@ class FrmKarvonelTest : public QObject {
   std::unique_ptr<FrmKarvonel> Open(const QString& folder) {
     auto window = std::make_unique<FrmKarvonel>(
         QList<karvonel::ui::Drive>{{Path("a"), "A"}, {Path("b"), "B"}, {Path("missing"), "M"}},
-        folder);
+        karvonel::ui::FsPath(folder));
     window->SetMessageFunction([this](const QString& text) { messages_.append(text); });
     window->show();
     return window;
@@ -186,11 +257,58 @@ class FrmKarvonelTest : public QObject {
     QCOMPARE(control->parentWidget(), window->centralWidget());
     QCOMPARE(window->centralWidget()->size(), QSize(5655 / 15, 5070 / 15));  // below the menus
     const QRect pixels(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
-    QCOMPARE(control->geometry(), pixels);
+    // At the default font only a label grows, to the right and down into free
+    // space, where its text would be cut (textsFitTheirControls).
+    const QRect placed = control->geometry();
+    if (qobject_cast<QLabel*>(control) != nullptr) {
+      QCOMPARE(placed.topLeft(), pixels.topLeft());
+      QCOMPARE(placed.size().expandedTo(pixels.size()), placed.size());
+    } else {
+      QCOMPARE(placed, pixels);
+    }
     // The layout is fixed: a larger window moves and stretches nothing.
     window->resize(window->width() + 200, window->height() + 150);
     QCoreApplication::processEvents();
-    QCOMPARE(control->geometry(), pixels);
+    QCOMPARE(control->geometry(), placed);
+  }
+
+  void textsFitTheirControls_data() {
+    QTest::addColumn<int>("points");
+    QTest::newRow("9 points") << 9;
+    QTest::newRow("10 points") << 10;
+    QTest::newRow("12 points") << 12;
+    QTest::newRow("16 points: the window grows") << 16;
+  }
+
+  void textsFitTheirControls() {
+    QFETCH(int, points);
+    const auto window = Open(Path("a"));
+    QFont font = window->font();
+    font.setPointSize(points);
+    window->setFont(font);
+    QWidget* client = window->centralWidget();
+    QTRY_VERIFY(window->size().height() > client->height());  // the menus above the client
+    const QList<QWidget*> controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(controls.size(), 10);
+    for (const QWidget* control : controls) {
+      const QRect placed = control->geometry();
+      QVERIFY2(client->rect().contains(placed), qPrintable(control->objectName()));
+      for (const QWidget* other : controls) {
+        QVERIFY2(other == control || !placed.intersects(other->geometry()),
+                 qPrintable(control->objectName() + " " + other->objectName()));
+      }
+      if (const auto* label = qobject_cast<const QLabel*>(control)) {
+        QCOMPARE(label->font().pointSize(), points);
+        const QSize text = label->fontMetrics()
+                               .boundingRect(QRect(), Qt::AlignLeft | Qt::AlignTop, label->text())
+                               .size();
+        QCOMPARE(label->size().expandedTo(text), label->size());
+      } else if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+        const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+        QVERIFY2(box->height() - 2 * frame >= box->fontMetrics().height(),
+                 qPrintable(box->objectName()));
+      }
+    }
   }
 
   void tabOrderStartsAtTheDriveList() {
@@ -206,6 +324,62 @@ class FrmKarvonelTest : public QObject {
     QCOMPARE(order, (QStringList{"Dir1", "Fil1", "Txt1", "Cmd1", "Txt2", "Cmd2", "Drv1"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("Cmd2"));
+  }
+
+  // Before any key is pressed, the focused control looks different from the
+  // same control without the focus.
+  void focusMarkFromTheStart() {
+    const auto window = Open(Path("a"));
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* drv1 = Control<QComboBox>(window.get(), "Drv1");
+    QVERIFY(drv1->hasFocus());
+    const QImage focused = drv1->grab().toImage();
+    drv1->clearFocus();
+    QVERIFY(focused != drv1->grab().toImage());
+  }
+
+  void openFolderStaysInView_data() {
+    QTest::addColumn<bool>("by_enter");
+    QTest::newRow("at the start") << false;
+    QTest::newRow("opened with Enter") << true;
+  }
+
+  // A folder far down with more sub-folders than the list shows.
+  void openFolderStaysInView() {
+    QFETCH(bool, by_enter);
+    const QString deep = Path("many/1/2/3/4/5/6/7/8");
+    for (int i = 0; i < 40; ++i) {
+      QVERIFY(QDir().mkpath(QStringLiteral("%1/sub%2").arg(deep).arg(i, 2, 10, QChar(u'0'))));
+    }
+    const auto window = Open(by_enter ? Path("many/1/2/3/4/5/6/7") : deep);
+    auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
+    if (by_enter) {
+      OpenEntry(dir1, "8", true);
+    }
+    QCOMPARE(Text(dir1->Path()), deep);
+    QCOMPARE(dir1->currentItem()->text(0), QString("8"));
+    QTRY_VERIFY(dir1->viewport()->rect().contains(dir1->visualItemRect(dir1->currentItem())));
+  }
+
+  void choiceKeepsItsHighlight_data() {
+    QTest::addColumn<bool>("on_empty_space");  // or Ctrl and a click on the chosen file
+    QTest::newRow("click on empty space") << true;
+    QTest::newRow("Ctrl+click on the chosen file") << false;
+  }
+
+  void choiceKeepsItsHighlight() {
+    QFETCH(bool, on_empty_space);
+    const auto window = Open(Path("a"));
+    auto* fil1 = Control<FileList>(window.get(), "Fil1");
+    ClickItem(fil1, "pts.csv");
+    const QPoint at = on_empty_space ? QPoint(10, fil1->viewport()->height() - 5)
+                                     : fil1->visualItemRect(fil1->item(1)).center();
+    QVERIFY(on_empty_space == (fil1->itemAt(at) == nullptr));
+    QTest::mouseClick(fil1->viewport(), Qt::LeftButton,
+                      on_empty_space ? Qt::NoModifier : Qt::ControlModifier, at);
+    QCOMPARE(Texts(fil1, true), QStringList{"pts.csv"});
+    QCOMPARE(Text(window->InPath()), Native(Path("a/pts.csv")));
   }
 
   void captions_data() {
@@ -265,11 +439,11 @@ class FrmKarvonelTest : public QObject {
 
   void listsAtStart() {
     const auto window = Open(Path("a"));
-    QCOMPARE(window->InPath(), QString());
-    QCOMPARE(window->OutPath(), QString());
+    QCOMPARE(Text(window->InPath()), QString());
+    QCOMPARE(Text(window->OutPath()), QString());
     QCOMPARE(Control<QComboBox>(window.get(), "Drv1")->currentText(), QString("A"));
     auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
-    QCOMPARE(dir1->Path(), Path("a"));
+    QCOMPARE(Text(dir1->Path()), Path("a"));
     QTreeWidgetItem* open = dir1->currentItem();
     QCOMPARE(open->text(0), QString("a"));
     QCOMPARE(open->childCount(), 2);
@@ -328,17 +502,17 @@ class FrmKarvonelTest : public QObject {
         QTest::keyClick(fil1, key == u'D' ? Qt::Key_Down : Qt::Key_End);
       }
     }
-    QCOMPARE(fil1->SelectedName(), file);
-    QCOMPARE(window->InPath(), Native(Path(folder + "/" + file)));
-    QCOMPARE(window->OutPath(), Native(Path(out)));
-    QCOMPARE(Control<QLineEdit>(window.get(), "Txt1")->text(), window->InPath());
-    QCOMPARE(Control<QLineEdit>(window.get(), "Txt2")->text(), window->OutPath());
+    QCOMPARE(Texts(fil1, true), QStringList{file});
+    QCOMPARE(Text(window->InPath()), Native(Path(folder + "/" + file)));
+    QCOMPARE(Text(window->OutPath()), Native(Path(out)));
+    QCOMPARE(Control<QLineEdit>(window.get(), "Txt1")->text(), Text(window->InPath()));
+    QCOMPARE(Control<QLineEdit>(window.get(), "Txt2")->text(), Text(window->OutPath()));
   }
 
   void typingInTheOutputBox() {
     const auto window = Open(Path("a"));
     ClickItem(Control<FileList>(window.get(), "Fil1"), "pts.csv");
-    const QString in_path = window->InPath();
+    const QString in_path = Text(window->InPath());
     auto* txt2 = Control<QLineEdit>(window.get(), "Txt2");
     txt2->setFocus();
     QTest::keyClick(txt2, Qt::Key_End);
@@ -346,22 +520,129 @@ class FrmKarvonelTest : public QObject {
     for (const QChar c : QStringLiteral("_2")) {
       QTest::keyClick(txt2, c.toLatin1());
       typed += c;
-      QCOMPARE(window->OutPath(), typed);  // with every keystroke
+      QCOMPARE(Text(window->OutPath()), typed);  // with every keystroke
     }
     QTest::keyClick(txt2, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(txt2, Qt::Key_Backspace);
     QCOMPARE(txt2->text(), QString());
-    QCOMPARE(window->OutPath(), QString());
+    QCOMPARE(Text(window->OutPath()), QString());
 
     // Whatever reaches the input box never becomes the input path.
     auto* txt1 = Control<QLineEdit>(window.get(), "Txt1");
     txt1->setFocus();
     QTest::keyClicks(txt1, "zz");
-    QCOMPARE(window->InPath(), in_path);
+    QCOMPARE(Text(window->InPath()), in_path);
 
     // Choosing the file again, even the one still selected, replaces the edit.
     ClickItem(Control<FileList>(window.get(), "Fil1"), "pts.csv");
-    QCOMPARE(window->OutPath(), Native(Path("a/pts.igs")));
+    QCOMPARE(Text(window->OutPath()), Native(Path("a/pts.igs")));
+  }
+
+  // データ/点.csv and データ/田.csv in Shift_JIS: names that are not UTF-8,
+  // and whose texts are the same, "\uFFFD_.csv".
+  void namesThatAreNotUtf8() {
+    const std::filesystem::path folder =
+        std::filesystem::path(Path("sjis").toStdString()) / "\x83\x66\x81\x5B\x83\x5E";
+    QVERIFY(std::filesystem::create_directories(folder));
+    for (const char* name : {"\x93\x5F.csv", "\x95\x5F.csv"}) {
+      std::ofstream(folder / name, std::ios::binary) << kTwoPoints.toStdString();
+    }
+    const auto window = Open(Path("sjis"));
+    auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
+    OpenEntry(dir1, "\uFFFDf\uFFFD[\uFFFD^", false);
+    QCOMPARE(Bytes(dir1->Path()), Bytes(folder));
+    auto* fil1 = Control<FileList>(window.get(), "Fil1");
+    QCOMPARE(Texts(fil1), (QStringList{"\uFFFD_.csv", "\uFFFD_.csv"}));
+    QTest::mouseClick(fil1->viewport(), Qt::LeftButton, {},
+                      fil1->visualItemRect(fil1->item(1)).center());
+    QCOMPARE(Bytes(window->InPath()), Bytes(folder / "\x95\x5F.csv"));
+    QCOMPARE(Bytes(window->OutPath()), Bytes(folder / "\x95\x5F.igs"));
+    QTest::mouseClick(Control<QPushButton>(window.get(), "Cmd1"), Qt::LeftButton);
+    QCOMPARE(messages_, QStringList{"変換しました"});
+    QCOMPARE(std::filesystem::file_size(folder / "\x95\x5F.igs"), std::uintmax_t{12 * 82});
+    QVERIFY(!std::filesystem::exists(folder / "\x93\x5F.igs"));
+
+    // Dropped, the name comes percent-encoded in the file's URL.
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromEncoded("file://" + Bytes(folder / "\x93\x5F.csv").toPercentEncoding("/"))});
+    QVERIFY(Drop(window.get(), data));
+    QCOMPARE(Bytes(window->InPath()), Bytes(folder / "\x93\x5F.csv"));
+  }
+
+  void droppingAFile_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("onto");
+    QTest::addColumn<QString>("chosen");  // empty: the drop is refused and changes nothing
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("onto the file list") << QStringList{"b/only.csv"} << "Fil1"
+                                        << "b/only.csv"
+                                        << "B"
+                                        << "b/only.igs";
+    QTest::newRow("onto the output path box") << QStringList{"b/only.csv"} << "Txt2"
+                                              << "b/only.csv"
+                                              << "B"
+                                              << "b/only.igs";
+    QTest::newRow("onto the directory list, upper-case extension")
+        << QStringList{"a/b.CSV"} << "Dir1"
+        << "a/b.CSV"
+        << "A"
+        << "a/b.igs";
+    QTest::newRow("a folder") << QStringList{"a/my.data"} << "Fil1"
+                              << ""
+                              << ""
+                              << "";
+    QTest::newRow("another file") << QStringList{"a/notes.txt"} << "Txt2"
+                                  << ""
+                                  << ""
+                                  << "";
+    QTest::newRow("a missing file") << QStringList{"a/gone.csv"} << "Fil1"
+                                    << ""
+                                    << ""
+                                    << "";
+    QTest::newRow("two point lists") << QStringList{"a/pts.csv", "b/only.csv"} << "Fil1"
+                                     << ""
+                                     << ""
+                                     << "";
+  }
+
+  void droppingAFile() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, onto);
+    QFETCH(QString, chosen);
+    QFETCH(QString, drive);
+    QFETCH(QString, out);
+    const auto window = Open(Path("a/sub"));
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) {
+      urls.append(QUrl::fromLocalFile(Path(file)));
+    }
+    data.setUrls(urls);
+    data.setText(urls.front().toString());  // as file managers add
+    auto* target = Control<QWidget>(window.get(), onto.toLatin1().constData());
+    if (auto* list = qobject_cast<QAbstractScrollArea*>(target)) {
+      target = list->viewport();
+    }
+    QCOMPARE(Drop(target, data), !chosen.isEmpty());
+
+    auto* dir1 = Control<DirectoryList>(window.get(), "Dir1");
+    auto* fil1 = Control<FileList>(window.get(), "Fil1");
+    if (chosen.isEmpty()) {
+      QCOMPARE(Text(dir1->Path()), Path("a/sub"));
+      QCOMPARE(Text(window->InPath()), QString());
+      QCOMPARE(Control<QLineEdit>(window.get(), "Txt2")->text(), QString());
+      return;
+    }
+    QCOMPARE(Text(dir1->Path()), Path(chosen.section(u'/', 0, 0)));
+    QCOMPARE(Control<QComboBox>(window.get(), "Drv1")->currentText(), drive);
+    QCOMPARE(Texts(fil1, true), QStringList{chosen.section(u'/', 1)});
+    QCOMPARE(Text(window->InPath()), Native(Path(chosen)));
+    QCOMPARE(Text(window->OutPath()), Native(Path(out)));
+    QCOMPARE(Control<QLineEdit>(window.get(), "Txt1")->text(), Native(Path(chosen)));
+    QCOMPARE(Control<QLineEdit>(window.get(), "Txt2")->text(), Native(Path(out)));
+    QCOMPARE(messages_, QStringList());
   }
 
   void changingDriveOrFolderKeepsThePaths() {
@@ -373,31 +654,31 @@ class FrmKarvonelTest : public QObject {
     const QString in_path = Native(Path("a/pts.csv"));
     const QString out_path = Native(Path("a/pts.igs"));
     auto paths_kept = [&] {
-      return window->InPath() == in_path && window->OutPath() == out_path &&
+      return Text(window->InPath()) == in_path && Text(window->OutPath()) == out_path &&
              Control<QLineEdit>(window.get(), "Txt1")->text() == in_path &&
              Control<QLineEdit>(window.get(), "Txt2")->text() == out_path;
     };
 
     OpenEntry(dir1, "sub", false);
-    QCOMPARE(dir1->Path(), Path("a/sub"));
+    QCOMPARE(Text(dir1->Path()), Path("a/sub"));
     QCOMPARE(fil1->count(), 0);
     QVERIFY(paths_kept());
 
     drv1->setFocus();
     QTest::keyClick(drv1, Qt::Key_Down);
     QCOMPARE(drv1->currentText(), QString("B"));
-    QCOMPARE(dir1->Path(), Path("b"));
+    QCOMPARE(Text(dir1->Path()), Path("b"));
     QCOMPARE(Texts(fil1), QStringList{"only.csv"});
     QVERIFY(paths_kept());
 
     // Back on drive A, the folder last open there.
     QTest::keyClick(drv1, Qt::Key_Up);
-    QCOMPARE(dir1->Path(), Path("a/sub"));
+    QCOMPARE(Text(dir1->Path()), Path("a/sub"));
     QVERIFY(paths_kept());
 
     // Up to the parent with a double-click; the drive follows the folder.
     OpenEntry(dir1, "a", true);
-    QCOMPARE(dir1->Path(), Path("a"));
+    QCOMPARE(Text(dir1->Path()), Path("a"));
     QCOMPARE(Texts(fil1), (QStringList{"b.CSV", "pts.csv"}));
     QCOMPARE(drv1->currentText(), QString("A"));
     QVERIFY(paths_kept());
@@ -413,7 +694,7 @@ class FrmKarvonelTest : public QObject {
     QVERIFY2(messages_[0].startsWith(head) && messages_[0].size() > head.size(),
              qPrintable(messages_[0]));
     QCOMPARE(drv1->currentIndex(), 0);
-    QCOMPARE(Control<DirectoryList>(window.get(), "Dir1")->Path(), Path("a"));
+    QCOMPARE(Text(Control<DirectoryList>(window.get(), "Dir1")->Path()), Path("a"));
     QCOMPARE(Texts(Control<FileList>(window.get(), "Fil1")), (QStringList{"b.CSV", "pts.csv"}));
   }
 
@@ -427,7 +708,7 @@ class FrmKarvonelTest : public QObject {
     const QString head = "フォルダ " + Native(Path("a/gone")) + " を開けません。\n";
     QVERIFY2(messages_[0].startsWith(head) && messages_[0].size() > head.size(),
              qPrintable(messages_[0]));
-    QCOMPARE(dir1->Path(), Path("a"));
+    QCOMPARE(Text(dir1->Path()), Path("a"));
     QCOMPARE(dir1->findItems("gone", Qt::MatchExactly | Qt::MatchRecursive).size(), 1);
     QCOMPARE(Texts(Control<FileList>(window.get(), "Fil1")), (QStringList{"b.CSV", "pts.csv"}));
   }
@@ -490,25 +771,52 @@ class FrmKarvonelTest : public QObject {
     QCOMPARE(ReadAll(Path("para.sec")).size(), 2 * 82);
   }
 
-  void messageBoxHasTheApplicationTitleAndOnlyOk() {
-    FrmKarvonel window({{Path("a"), "A"}}, Path("a"));
+  // A narrow box, under Qt's Japanese texts and a style that puts icons on
+  // standard buttons, as desktop styles do.
+  void messageBoxAsDesigned() {
+    const JapaneseDesktop desktop;
+    QVERIFY(desktop.translated);
+    FrmKarvonel window({{Path("a"), "A"}}, karvonel::ui::FsPath(Path("a")));
     window.show();
+    ClickItem(Control<FileList>(&window, "Fil1"), "pts.csv");
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::Critical;
-    QMessageBox::StandardButtons buttons;
+    QStringList buttons;
+    bool button_icon = true;
+    int width = 0;
     ModalWatcher<QMessageBox> watcher([&](QMessageBox* box) {
       title = box->windowTitle();
       text = box->text();
       icon = box->icon();
-      buttons = box->standardButtons();
+      for (const QAbstractButton* button : box->buttons()) {
+        buttons.append(button->text());
+        button_icon = button_icon && !button->icon().isNull();
+      }
+      width = box->width();
       box->button(QMessageBox::Ok)->click();
     });
     QTest::mouseClick(Control<QPushButton>(&window, "Cmd1"), Qt::LeftButton);
     QVERIFY(watcher.Found());
     QCOMPARE(title, QString("PrjKarvonel"));
-    QCOMPARE(text, QString("ファイル名を選択してください"));
+    QCOMPARE(text, QString("変換しました"));
     QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(buttons, QStringList{"OK"});
+    QVERIFY(!button_icon);
+    // Room for the title in bold, with three frame buttons or an icon on
+    // either side of it.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int title_width = QFontMetrics(bold).horizontalAdvance("PrjKarvonel");
+    QVERIFY2(width >= title_width + 2 * 80, qPrintable(QString::number(width)));
+  }
+
+  void qtTextsInJapanese() {
+    const JapaneseDesktop desktop;
+    QVERIFY(desktop.translated);
+    const auto window = Open(Path("a"));
+    const std::unique_ptr<QMenu> menu(
+        Control<QLineEdit>(window.get(), "Txt2")->createStandardContextMenu());
+    QCOMPARE(menu->actions().front()->text(), QString("元に戻す(&U)\tCtrl+Z"));
   }
 
   void cancellingALongConversion() {
