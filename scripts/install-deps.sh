@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libocct-data-exchange-dev libtbb-dev libfreetype-dev libfreeimage-dev
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   xvfb xauth fonts-noto-cjk
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 wine
