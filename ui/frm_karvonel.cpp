@@ -229,7 +229,21 @@ void FrmKarvonel::Fil1_Click() {
 }
 
 void FrmKarvonel::Txt2_Change() {
-  out_path_ = FsPath(txt2_->text());
+  const QString text = txt2_->text();
+  // A path that still begins with the chosen file's folder keeps that
+  // folder's own name, which its text may not hold.
+  if (!in_path_.empty()) {
+    const std::filesystem::path folder = in_path_.parent_path();
+    QString shown = ShownPath(folder);
+    if (!shown.endsWith(QDir::separator())) {
+      shown += QDir::separator();
+    }
+    if (text.startsWith(shown)) {
+      out_path_ = folder / FsPath(text.mid(shown.size()));
+      return;
+    }
+  }
+  out_path_ = FsPath(text);
 }
 
 void FrmKarvonel::Cmd1_Click() {

@@ -45,7 +45,8 @@ class FrmKarvonel : public QMainWindow {
   // the file system's own, which the input path box may not show exactly.
   const std::filesystem::path& InPath() const { return in_path_; }
   // The IGES file to write: the path derived from the chosen file until the
-  // output path box is edited, then the text of the box.
+  // output path box is edited, then the text of the box, in the chosen file's
+  // own folder while the text begins with it.
   const std::filesystem::path& OutPath() const { return out_path_; }
 
   // Replaces the message box (title "PrjKarvonel", OK only, no icon) through

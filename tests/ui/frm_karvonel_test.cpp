@@ -561,6 +561,10 @@ class FrmKarvonelTest : public QObject {
     QCOMPARE(messages_, QStringList{"変換しました"});
     QCOMPARE(std::filesystem::file_size(folder / "\x95\x5F.igs"), std::uintmax_t{12 * 82});
     QVERIFY(!std::filesystem::exists(folder / "\x93\x5F.igs"));
+    // The output name edited, in the same folder.
+    auto* txt2 = Control<QLineEdit>(window.get(), "Txt2");
+    txt2->setText(txt2->text().replace("\uFFFD_.igs", "out.igs"));
+    QCOMPARE(Bytes(window->OutPath()), Bytes(folder / "out.igs"));
 
     // Dropped, the name comes percent-encoded in the file's URL.
     QMimeData data;
