@@ -1,5 +1,7 @@
 #include "conversion/leading_number.h"
 
+#include "iges/powers_of_ten.h"
+
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -73,9 +75,6 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
 // exact in a double is the correctly rounded value of the decimal. Returns
 // false when the general reader must decide.
 bool ReadPlainDecimal(std::string_view text, double& value) {
-  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   std::size_t i = 0;
   const bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+'))

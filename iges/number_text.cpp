@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "iges/powers_of_ten.h"
+
 namespace karvonel::iges {
 namespace {
 
@@ -54,9 +56,6 @@ void FromScaledInteger(std::uint64_t whole, int scale, Decimal& decimal) {
 // digit. m and 10^k are exact in a double and the division is correctly
 // rounded, so the test m / 10^k == magnitude is exact.
 bool RoundShortDecimal(double magnitude, Decimal& decimal) {
-  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   if (magnitude >= 1e15 || magnitude < 1e-7)
     return false;
   for (int k = 0; k < 23; ++k) {

@@ -36,17 +36,14 @@ std::string Record(std::string data, const char* sequence) {
   return data;
 }
 
-int Clamp(int value, int low, int high) {
-  return std::clamp(value, low, high);
-}
-
 }  // namespace
 
 std::string StampText(const LocalTime& time) {
   char text[16];
-  std::snprintf(text, sizeof text, "%04d%02d%02d.%02d%02d%02d", Clamp(time.year, 0, 9999),
-                Clamp(time.month, 1, 12), Clamp(time.day, 1, 31), Clamp(time.hour, 0, 23),
-                Clamp(time.minute, 0, 59), Clamp(time.second, 0, 59));
+  std::snprintf(text, sizeof text, "%04d%02d%02d.%02d%02d%02d", std::clamp(time.year, 0, 9999),
+                std::clamp(time.month, 1, 12), std::clamp(time.day, 1, 31),
+                std::clamp(time.hour, 0, 23), std::clamp(time.minute, 0, 59),
+                std::clamp(time.second, 0, 59));
   return std::string(text, 15);
 }
 

@@ -1,0 +1,13 @@
+// The powers of ten that a double holds exactly, for the exact fast paths of
+// reading and writing decimals.
+#pragma once
+
+namespace karvonel {
+
+// 1e0 to 1e22: each is exact in a double, so m / kPowersOfTen[k] with an exact
+// whole m is the correctly rounded value of the decimal m * 10^-k.
+inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+}  // namespace karvonel
