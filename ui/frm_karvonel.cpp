@@ -73,6 +73,7 @@ FrmKarvonel::FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start
 
   CreateControls();
   CreateMenus();
+  FitControlsToTexts();  // the lists have their size before they scroll
 
   // Dir1_Change follows every move of the directory list: it points the drive
   // list at the drive of the new folder and reloads the file list.
@@ -84,7 +85,6 @@ FrmKarvonel::FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start
     }
   }
   drv1_->setFocus();
-  FitControlsToTexts();
 }
 
 void FrmKarvonel::SetMessageFunction(MessageFunction show_message) {

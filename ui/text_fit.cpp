@@ -1,5 +1,7 @@
 #include "ui/text_fit.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -32,6 +34,10 @@ QSize FittingSize(const DesignedControl& control) {
     size = size.expandedTo(label->sizeHint());
   } else if (const auto* box = qobject_cast<const QLineEdit*>(control.widget)) {
     size.setHeight(std::max(size.height(), TextBoxHeight(box)));
+  } else if (qobject_cast<const QAbstractButton*>(control.widget) != nullptr ||
+             qobject_cast<const QComboBox*>(control.widget) != nullptr) {
+    // A line of text inside a frame of one pixel.
+    size.setHeight(std::max(size.height(), control.widget->fontMetrics().height() + 2));
   }
   return size;
 }
@@ -54,23 +60,33 @@ QSize PlaceFittingTexts(const QList<DesignedControl>& controls, QSize designed_c
   int bottom = 0;
   int designed_right = 0;
   int designed_bottom = 0;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const QRect& designed = controls[order[i]].rect;
-    int top = designed.top();
-    for (std::size_t j = 0; j < i; ++j) {
-      const QRect& above = controls[order[j]].rect;
-      const int gap = designed.top() - (above.bottom() + 1);
-      if (gap >= 0 && SharesColumns(above, designed)) {
-        top = std::max(top, placed[order[j]].bottom() + 1 + std::min(gap, kMinimumGap));
+  for (std::size_t first = 0; first < order.size();) {
+    // A row, the controls designed at the same top, moves as one.
+    const int row_top = controls[order[first]].rect.top();
+    std::size_t end = first;
+    int shift = 0;
+    for (; end < order.size() && controls[order[end]].rect.top() == row_top; ++end) {
+      const QRect& designed = controls[order[end]].rect;
+      for (std::size_t j = 0; j < first; ++j) {
+        const QRect& above = controls[order[j]].rect;
+        const int gap = row_top - (above.bottom() + 1);
+        if (gap >= 0 && SharesColumns(above, designed)) {
+          const int clear = placed[order[j]].bottom() + 1 + std::min(gap, kMinimumGap);
+          shift = std::max(shift, clear - row_top);
+        }
       }
     }
-    QRect& rect = placed[order[i]];
-    rect = QRect(QPoint(designed.left(), top), FittingSize(controls[order[i]]));
-    controls[order[i]].widget->setGeometry(rect);
-    right = std::max(right, rect.right() + 1);
-    bottom = std::max(bottom, rect.bottom() + 1);
-    designed_right = std::max(designed_right, designed.right() + 1);
-    designed_bottom = std::max(designed_bottom, designed.bottom() + 1);
+    for (std::size_t i = first; i < end; ++i) {
+      const QRect& designed = controls[order[i]].rect;
+      QRect& rect = placed[order[i]];
+      rect = QRect(designed.topLeft() + QPoint(0, shift), FittingSize(controls[order[i]]));
+      controls[order[i]].widget->setGeometry(rect);
+      right = std::max(right, rect.right() + 1);
+      bottom = std::max(bottom, rect.bottom() + 1);
+      designed_right = std::max(designed_right, designed.right() + 1);
+      designed_bottom = std::max(designed_bottom, designed.bottom() + 1);
+    }
+    first = end;
   }
   return designed_client.expandedTo(QSize(right + designed_client.width() - designed_right,
                                           bottom + designed_client.height() - designed_bottom));

@@ -290,6 +290,11 @@ class FrmKarvonelTest : public QObject {
     QTRY_VERIFY(window->size().height() > client->height());  // the menus above the client
     const QList<QWidget*> controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     QCOMPARE(controls.size(), 10);
+    // Controls side by side stay side by side.
+    QCOMPARE(Control<QWidget>(window.get(), "Dir1")->y(),
+             Control<QWidget>(window.get(), "Fil1")->y());
+    QCOMPARE(Control<QWidget>(window.get(), "Cmd1")->y(),
+             Control<QWidget>(window.get(), "Cmd2")->y());
     for (const QWidget* control : controls) {
       const QRect placed = control->geometry();
       QVERIFY2(client->rect().contains(placed), qPrintable(control->objectName()));
@@ -307,6 +312,9 @@ class FrmKarvonelTest : public QObject {
         const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
         QVERIFY2(box->height() - 2 * frame >= box->fontMetrics().height(),
                  qPrintable(box->objectName()));
+      } else if (qobject_cast<const QPushButton*>(control) != nullptr) {
+        QVERIFY2(control->height() >= control->fontMetrics().height(),
+                 qPrintable(control->objectName()));
       }
     }
   }
