@@ -1,0 +1,275 @@
+// The record builders and the point list reader against the case tables in
+// tests/core/cases/. A row is tab-separated; "#" starts a comment line. Texts
+// take the escapes \r \n \t \0 \\ \xHH, and \{N} repeats the next character
+// (or escape) N times.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "conversion/leading_number.h"
+#include "conversion/line_reader.h"
+#include "conversion/output_path.h"
+#include "conversion/point_line.h"
+#include "iges/number_text.h"
+#include "iges/point_entity.h"
+#include "iges/seq_field.h"
+#include "iges/start_global.h"
+#include "iges/terminate.h"
+#include "tests/support/rounding.h"
+#include "tests/support/test_files.h"
+
+namespace karvonel {
+namespace {
+
+std::string Unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t count = 1;
+    if (text.substr(i, 2) == "\\{") {
+      const std::size_t close = text.find('}', i);
+      std::from_chars(text.data() + i + 2, text.data() + close, count);
+      i = close + 1;
+    }
+    char c = text[i++];
+    if (c == '\\') {
+      c = text[i++];
+      if (c == 'x') {
+        unsigned byte = 0;
+        std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
+        c = static_cast<char>(byte);
+        i += 2;
+      } else {
+        c = c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c == '0' ? '\0' : c;
+      }
+    }
+    out.append(count, c);
+  }
+  return out;
+}
+
+struct Row {
+  std::string where;  // "file.tsv:12: first field"
+  std::vector<std::string> fields;
+  // Field i unescaped; a missing field is empty.
+  std::string operator[](std::size_t i) const {
+    return i < fields.size() ? Unescape(fields[i]) : std::string();
+  }
+};
+
+std::vector<Row> Table(const std::string& name) {
+  std::ifstream in(std::string(KARVONEL_SOURCE_DIR) + "/tests/core/cases/" + name);
+  std::vector<Row> rows;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (line.empty() || line[0] == '#')
+      continue;
+    Row row{name + ":" + std::to_string(number) + ": " + line.substr(0, line.find('\t')), {}};
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, '\t');)
+      row.fields.push_back(field);
+    rows.push_back(row);
+  }
+  EXPECT_FALSE(rows.empty()) << "no cases in " << name;
+  return rows;
+}
+
+double Number(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << text;
+  return value;
+}
+
+std::vector<double> Numbers(const std::string& text) {
+  std::vector<double> values;
+  std::istringstream words(text);
+  for (std::string word; words >> word;)
+    values.push_back(Number(word));
+  return values;
+}
+
+iges::LocalTime Time(const std::string& text) {
+  std::istringstream in(text);
+  iges::LocalTime t;
+  in >> t.year >> t.month >> t.day >> t.hour >> t.minute >> t.second;
+  return t;
+}
+
+// Collects records as the file holds them, CR LF included.
+struct StringWriter : iges::RecordWriter {
+  void WriteRecord(std::string_view record) override { (text += record) += "\r\n"; }
+  std::string text;
+};
+
+TEST(CaseTable, NumberText) {
+  for (const Row& row : Table("number_text.tsv")) {
+    SCOPED_TRACE(row.where);
+    char text[iges::kMaxNumberText];
+    std::size_t length = 0;
+    if (row[0] == "integer") {
+      std::int64_t value = 0;
+      std::from_chars(row.fields[1].data(), row.fields[1].data() + row.fields[1].size(), value);
+      length = iges::NumberTextTo(text, value);
+      EXPECT_EQ(iges::NumberText(value), row[2]);
+    } else {
+      length = iges::NumberTextTo(text, Number(row[1]));
+      EXPECT_EQ(iges::NumberText(Number(row[1])), row[2]);
+    }
+    EXPECT_EQ(std::string(text, length), row[2]);
+  }
+}
+
+TEST(CaseTable, SeqField) {
+  for (const Row& row : Table("seq_field.tsv")) {
+    SCOPED_TRACE(row.where);
+    EXPECT_EQ(iges::SeqField(row[0][0], static_cast<std::int32_t>(Number(row[1]))), row[2]);
+  }
+}
+
+TEST(CaseTable, TerminateRecord) {
+  for (const Row& row : Table("terminate.tsv")) {
+    SCOPED_TRACE(row.where);
+    StringWriter out;
+    iges::WriteTerminate(static_cast<std::int32_t>(Number(row[0])),
+                         static_cast<std::int32_t>(Number(row[1])), out);
+    EXPECT_EQ(out.text, row[2] + "\r\n");
+  }
+}
+
+TEST(CaseTable, StampText) {
+  for (const Row& row : Table("stamp_text.tsv")) {
+    SCOPED_TRACE(row.where);
+    EXPECT_EQ(iges::StampText(Time(row[0])), row[1]);
+  }
+}
+
+TEST(CaseTable, StartGlobalRecords) {
+  for (const Row& row : Table("start_global.tsv")) {
+    SCOPED_TRACE(row.where);
+    StringWriter out;
+    iges::WriteStartGlobal(Time(row[0]), out);
+    const std::size_t record = static_cast<std::size_t>(Number(row[1])) - 1;
+    ASSERT_EQ(out.text.size(), 5u * 82u);
+    EXPECT_EQ(out.text.substr(record * 82, 82), row[2] + "\r\n");
+  }
+}
+
+TEST(CaseTable, PointEntity) {
+  const char* const kStatus[] = {"ok", "data too long", "out of range"};
+  for (const Row& row : Table("point_entity.tsv")) {
+    SCOPED_TRACE(row.where);
+    const std::vector<double> in = Numbers(row[0]);
+    ASSERT_EQ(in.size(), 5u);
+    StringWriter out, tmp;
+    const iges::PointStatus status =
+        iges::WritePointEntity(in[0], in[1], in[2], static_cast<std::int32_t>(in[3]),
+                               static_cast<std::int32_t>(in[4]), out, tmp);
+    EXPECT_EQ(kStatus[static_cast<int>(status)], row[1]);
+    EXPECT_EQ(out.text, row[2]);
+    EXPECT_EQ(tmp.text, row[3]);
+  }
+}
+
+TEST(CaseTable, PointLines) {
+  for (const Row& row : Table("point_lines.tsv")) {
+    SCOPED_TRACE(row.where);
+    const conversion::PointLine point = conversion::ParsePointLine(row[0]);
+    const std::vector<double> xyz = Numbers(row[1]);
+    ASSERT_EQ(xyz.size(), 3u);
+    EXPECT_EQ(point.x, xyz[0]);
+    EXPECT_EQ(point.y, xyz[1]);
+    EXPECT_EQ(point.z, xyz[2]);
+    EXPECT_EQ(point.has_point, row[2] != "no point");
+    EXPECT_EQ(point.out_of_range, row[2] == "out of range");
+  }
+}
+
+TEST(CaseTable, LineReader) {
+  for (const Row& row : Table("line_reader.tsv")) {
+    SCOPED_TRACE(row.where);
+    testing::TempDir dir;
+    const std::string bytes = row[1];
+    testing::WriteFileBytes(dir / "in.csv", bytes);
+    auto file = platform::NativeFile::Open(dir / "in.csv", platform::NativeFile::Mode::kRead);
+    ASSERT_TRUE(file) << file.error().reason;
+    conversion::LineReader reader(*file);
+    std::string lines;
+    std::string_view line;
+    auto status = conversion::LineReader::Status::kLine;
+    while ((status = reader.Next(line)) == conversion::LineReader::Status::kLine)
+      (lines += line) += '\n';
+    EXPECT_EQ(lines, row[2]);
+    if (row[3] == "end") {
+      EXPECT_EQ(status, conversion::LineReader::Status::kEnd);
+      EXPECT_EQ(reader.BytesConsumed(), bytes.size());
+    } else {
+      EXPECT_EQ(status, conversion::LineReader::Status::kTooLong);
+      EXPECT_EQ("too long at line " + std::to_string(reader.LineNumber()), row[3]);
+    }
+  }
+}
+
+TEST(CaseTable, OutputPath) {
+  for (const Row& row : Table("output_path.tsv")) {
+    SCOPED_TRACE(row.where);
+    EXPECT_EQ(conversion::OutputPathFor(row[0], row[1] == "/ and \\"), row[2]);
+  }
+}
+
+// Properties over many values, against the standard library's own reading.
+
+void ExpectReadsBackRounded(double value) {
+  const std::string text = iges::NumberText(value);
+  double read = 0;
+  const auto result = std::from_chars(text.data() + 1, text.data() + text.size(), read);
+  ASSERT_EQ(result.ptr, text.data() + text.size()) << text;
+  ASSERT_EQ(text[0] == '-' ? -read : read, testing::Rounded15(value)) << text;
+  // No trailing zero in a fraction or a mantissa, no "0" before the mark.
+  const std::size_t mark = text.find('.');
+  if (mark != std::string::npos) {
+    ASSERT_NE(text[std::min(text.find('E'), text.size()) - 1], '0') << text;
+    ASSERT_FALSE(mark == 2 && text[1] == '0') << text;
+  }
+}
+
+TEST(NumberText, ReadsBackAsTheValueRoundedTo15Digits) {
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<std::int64_t> whole(-999999999999999, 999999999999999);
+  std::uniform_int_distribution<int> scale(0, 22);
+  for (int i = 0; i < 200000; ++i) {
+    ExpectReadsBackRounded(static_cast<double>(whole(random)) / std::pow(10.0, scale(random)));
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value) && value != 0)
+      ExpectReadsBackRounded(value);
+  }
+}
+
+TEST(LeadingNumber, PlainDecimalsReadAsTheStandardLibraryReadsThem) {
+  std::mt19937_64 random(3);
+  for (int i = 0; i < 100000; ++i) {
+    std::string text = (random() & 1) ? "-" : "";
+    const int digits = std::uniform_int_distribution<int>(1, 25)(random);
+    const int point = std::uniform_int_distribution<int>(0, digits)(random);
+    for (int k = 0; k < digits; ++k) {
+      if (k == point)
+        text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    const double expected = Number(text);
+    ASSERT_EQ(conversion::LeadingNumber(text).value, expected) << text;
+    ASSERT_EQ(conversion::LeadingNumber(text + ",9").value, expected) << text;
+  }
+}
+
+}  // namespace
+}  // namespace karvonel
