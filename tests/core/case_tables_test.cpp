@@ -1,14 +1,11 @@
 // The record builders and the point list reader against the case tables in
-// tests/core/cases/. A row is tab-separated; "#" starts a comment line. Texts
-// take the escapes \r \n \t \0 \\ \xHH, and \{N} repeats the next character
-// (or escape) N times.
+// tests/core/cases/ (their form: tests/support/case_table.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -23,62 +20,15 @@
 #include "iges/seq_field.h"
 #include "iges/start_global.h"
 #include "iges/terminate.h"
+#include "tests/support/case_table.h"
 #include "tests/support/rounding.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel {
 namespace {
 
-std::string Unescape(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t count = 1;
-    if (text.substr(i, 2) == "\\{") {
-      const std::size_t close = text.find('}', i);
-      std::from_chars(text.data() + i + 2, text.data() + close, count);
-      i = close + 1;
-    }
-    char c = text[i++];
-    if (c == '\\') {
-      c = text[i++];
-      if (c == 'x') {
-        unsigned byte = 0;
-        std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
-        c = static_cast<char>(byte);
-        i += 2;
-      } else {
-        c = c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c == '0' ? '\0' : c;
-      }
-    }
-    out.append(count, c);
-  }
-  return out;
-}
-
-struct Row {
-  std::string where;  // "file.tsv:12: first field"
-  std::vector<std::string> fields;
-  // Field i unescaped; a missing field is empty.
-  std::string operator[](std::size_t i) const {
-    return i < fields.size() ? Unescape(fields[i]) : std::string();
-  }
-};
-
-std::vector<Row> Table(const std::string& name) {
-  std::ifstream in(std::string(KARVONEL_SOURCE_DIR) + "/tests/core/cases/" + name);
-  std::vector<Row> rows;
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (line.empty() || line[0] == '#')
-      continue;
-    Row row{name + ":" + std::to_string(number) + ": " + line.substr(0, line.find('\t')), {}};
-    std::istringstream fields(line);
-    for (std::string field; std::getline(fields, field, '\t');)
-      row.fields.push_back(field);
-    rows.push_back(row);
-  }
-  EXPECT_FALSE(rows.empty()) << "no cases in " << name;
-  return rows;
+std::vector<testing::CaseRow> Table(const std::string& name) {
+  return testing::ReadCaseTable(std::string(KARVONEL_SOURCE_DIR) + "/tests/core/cases/" + name);
 }
 
 double Number(std::string_view text) {
@@ -110,7 +60,7 @@ struct StringWriter : iges::RecordWriter {
 };
 
 TEST(CaseTable, NumberText) {
-  for (const Row& row : Table("number_text.tsv")) {
+  for (const auto& row : Table("number_text.tsv")) {
     SCOPED_TRACE(row.where);
     char text[iges::kMaxNumberText];
     std::size_t length = 0;
@@ -128,14 +78,14 @@ TEST(CaseTable, NumberText) {
 }
 
 TEST(CaseTable, SeqField) {
-  for (const Row& row : Table("seq_field.tsv")) {
+  for (const auto& row : Table("seq_field.tsv")) {
     SCOPED_TRACE(row.where);
     EXPECT_EQ(iges::SeqField(row[0][0], static_cast<std::int32_t>(Number(row[1]))), row[2]);
   }
 }
 
 TEST(CaseTable, TerminateRecord) {
-  for (const Row& row : Table("terminate.tsv")) {
+  for (const auto& row : Table("terminate.tsv")) {
     SCOPED_TRACE(row.where);
     StringWriter out;
     iges::WriteTerminate(static_cast<std::int32_t>(Number(row[0])),
@@ -145,14 +95,14 @@ TEST(CaseTable, TerminateRecord) {
 }
 
 TEST(CaseTable, StampText) {
-  for (const Row& row : Table("stamp_text.tsv")) {
+  for (const auto& row : Table("stamp_text.tsv")) {
     SCOPED_TRACE(row.where);
     EXPECT_EQ(iges::StampText(Time(row[0])), row[1]);
   }
 }
 
 TEST(CaseTable, StartGlobalRecords) {
-  for (const Row& row : Table("start_global.tsv")) {
+  for (const auto& row : Table("start_global.tsv")) {
     SCOPED_TRACE(row.where);
     StringWriter out;
     iges::WriteStartGlobal(Time(row[0]), out);
@@ -164,7 +114,7 @@ TEST(CaseTable, StartGlobalRecords) {
 
 TEST(CaseTable, PointEntity) {
   const char* const kStatus[] = {"ok", "data too long", "out of range"};
-  for (const Row& row : Table("point_entity.tsv")) {
+  for (const auto& row : Table("point_entity.tsv")) {
     SCOPED_TRACE(row.where);
     const std::vector<double> in = Numbers(row[0]);
     ASSERT_EQ(in.size(), 5u);
@@ -179,7 +129,7 @@ TEST(CaseTable, PointEntity) {
 }
 
 TEST(CaseTable, PointLines) {
-  for (const Row& row : Table("point_lines.tsv")) {
+  for (const auto& row : Table("point_lines.tsv")) {
     SCOPED_TRACE(row.where);
     const conversion::PointLine point = conversion::ParsePointLine(row[0]);
     const std::vector<double> xyz = Numbers(row[1]);
@@ -193,7 +143,7 @@ TEST(CaseTable, PointLines) {
 }
 
 TEST(CaseTable, LineReader) {
-  for (const Row& row : Table("line_reader.tsv")) {
+  for (const auto& row : Table("line_reader.tsv")) {
     SCOPED_TRACE(row.where);
     testing::TempDir dir;
     const std::string bytes = row[1];
@@ -218,7 +168,7 @@ TEST(CaseTable, LineReader) {
 }
 
 TEST(CaseTable, OutputPath) {
-  for (const Row& row : Table("output_path.tsv")) {
+  for (const auto& row : Table("output_path.tsv")) {
     SCOPED_TRACE(row.where);
     EXPECT_EQ(conversion::OutputPathFor(row[0], row[1] == "/ and \\"), row[2]);
   }

@@ -1,0 +1,25 @@
+// Case tables: data files of tab-separated rows, one case a row; a line that
+// starts with "#" is a comment. Texts take the escapes \r \n \t \0 \\ \xHH,
+// and \{N} repeats the next character (or escape) N times.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace karvonel::testing {
+
+std::string Unescape(std::string_view text);
+
+struct CaseRow {
+  std::string where;  // "file.tsv:12: <first field>", for SCOPED_TRACE
+  std::vector<std::string> fields;
+  // Field i unescaped; a missing field is empty.
+  std::string operator[](std::size_t i) const;
+};
+
+// The rows of the table; fails the current test when it has none.
+std::vector<CaseRow> ReadCaseTable(const std::filesystem::path& path);
+
+}  // namespace karvonel::testing
