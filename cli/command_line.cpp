@@ -1,6 +1,8 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <optional>
+#include <system_error>
 
 #include "cli/fixed_time.h"
 #include "cli/progress_bar.h"
@@ -8,6 +10,8 @@
 #include "conversion/messages.h"
 #include "conversion/output_path.h"
 #include "karvonel/version.h"
+#include "platform/native_file.h"
+#include "platform/signals.h"
 
 namespace karvonel::cli {
 namespace {
@@ -17,6 +21,35 @@ namespace texts = conversion::cli_text;
 // A path given as UTF-8 text.
 std::filesystem::path PathFromText(const std::string& text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+// An output written by this run: its path with every link resolved, the
+// file it became, and the input it came from.
+struct ConvertedOutput {
+  std::filesystem::path resolved;
+  platform::FileId id;
+  std::string input;
+};
+
+ConvertedOutput Resolved(const std::filesystem::path& out, const std::string& input) {
+  std::error_code ignored;
+  const auto info = platform::InfoOf(out);
+  return {std::filesystem::weakly_canonical(out, ignored), info ? info->id : platform::FileId{},
+          input};
+}
+
+// The earlier conversion of this run whose output `out` names, whatever its
+// spelling, or null.
+const ConvertedOutput* WrittenBefore(const std::vector<ConvertedOutput>& done,
+                                     const std::filesystem::path& out) {
+  const ConvertedOutput now = Resolved(out, {});
+  for (const ConvertedOutput& earlier : done) {
+    if (earlier.resolved == now.resolved ||
+        (now.id != platform::FileId{} && earlier.id == now.id)) {
+      return &earlier;
+    }
+  }
+  return nullptr;
 }
 
 int UsageError(Environment& env, const std::string& message) {
@@ -64,29 +97,51 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
   }
 
   int status = kExitAllConverted;
+  std::vector<ConvertedOutput> done;  // the outputs written so far, and their inputs
   for (const std::string& input : inputs) {
     const std::string out_text = output ? *output : conversion::OutputPathFor(input);
     conversion::ConversionRequest request;
     request.in_path = PathFromText(input);
     request.out_path = PathFromText(out_text);
     request.clock = env.clock;
-    std::optional<ProgressBar> bar;
-    if (env.err_is_terminal) {
-      bar.emplace(env.err, std::chrono::seconds(1));
-      request.progress = [&bar](std::uint64_t done, std::uint64_t total) {
-        bar->Update(done, total);
-        return true;
-      };
+    if (const ConvertedOutput* earlier = WrittenBefore(done, request.out_path)) {
+      env.err << input << ": " << texts::OutputOfEarlierInput(out_text, earlier->input) << "\n";
+      status = kExitSomeFailed;
+      continue;
     }
+    std::optional<ProgressBar> bar;
+    if (env.err_is_terminal)
+      bar.emplace(env.err, env.progress_delay);
+    request.progress = [&bar](std::uint64_t done_bytes, std::uint64_t total) {
+      if (bar)
+        bar->Update(done_bytes, total);
+      return platform::TerminationSignal() == 0;
+    };
     const conversion::ConversionResult result = conversion::RunConversion(request);
     bar.reset();
-    const std::string message = conversion::ResultMessage(result);
+    if (const int signal = platform::TerminationSignal(); signal != 0 && !result) {
+      env.err << input << ": " << texts::Interrupted(signal) << "\n";
+      return 128 + signal;
+    }
     if (result) {
-      env.err << input << ": " << message << ": " << out_text << "\n";
+      env.err << input << ": " << conversion::kMessageConverted << ": " << out_text << "\n";
+      if (result->incomplete_lines > 0) {
+        env.err << input << ": "
+                << conversion::IncompleteLinesWarning(result->incomplete_lines,
+                                                      result->first_incomplete_line)
+                << "\n";
+      }
+      done.push_back(Resolved(request.out_path, input));
     } else {
+      // One line per input: the window breaks the line before the system's
+      // reason, the terminal does not.
+      std::string message = conversion::ErrorMessage(result.error());
+      std::replace(message.begin(), message.end(), '\n', ' ');
       env.err << input << ": " << message << "\n";
       status = kExitSomeFailed;
     }
+    if (const int signal = platform::TerminationSignal(); signal != 0)
+      return 128 + signal;
   }
   return status;
 }

@@ -1,6 +1,7 @@
 // karvonel-convert: converts point lists to IGES files from the command line.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -18,11 +19,14 @@ inline constexpr int kExitUsage = 2;
 struct Environment {
   std::ostream& out;  // --help and --version
   std::ostream& err;  // one report per input file, usage errors, progress
+  // A terminal gets a progress bar, shown once a conversion has run for
+  // `progress_delay`.
   bool err_is_terminal = false;
   // The value of KARVONEL_FIXED_TIME, or null when it is not set.
   const char* fixed_time = nullptr;
   // Reads the local time for the files' stamps; empty: the system clock.
   std::function<iges::LocalTime()> clock;
+  std::chrono::milliseconds progress_delay{1000};
 };
 
 // Runs the tool on its arguments (without the program name) and returns the

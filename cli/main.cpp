@@ -1,10 +1,14 @@
 // karvonel-convert's entry point: the platform's arguments and console, then
 // one call into the command-line library.
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <new>
 
 #include "cli/command_line.h"
 #include "cli/fixed_time.h"
+#include "conversion/messages.h"
+#include "platform/signals.h"
 
 #ifdef _WIN32
 #include "cli/windows_console.h"
@@ -12,7 +16,8 @@
 #include <unistd.h>
 #endif
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
+  karvonel::platform::CatchTerminationSignals();
 #ifdef _WIN32
   (void)argc;
   (void)argv;
@@ -26,4 +31,9 @@ int main(int argc, char** argv) {
   karvonel::cli::Environment env{
       std::cout, std::cerr, err_is_terminal, std::getenv(karvonel::cli::kFixedTimeVariable), {}};
   return karvonel::cli::RunCommandLine(args, env);
+} catch (const std::bad_alloc&) {
+  std::fputs("karvonel-convert: ", stderr);
+  std::fputs(karvonel::conversion::cli_text::kOutOfMemory, stderr);
+  std::fputs("\n", stderr);
+  return karvonel::cli::kExitSomeFailed;
 }

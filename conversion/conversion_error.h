@@ -7,29 +7,40 @@
 namespace karvonel::conversion {
 
 enum class ErrorKind {
-  kNoFileChosen,         // no input path given
-  kInputMissing,         // the input cannot be opened, or is a folder
-  kLineTooLong,          // an input line of more than 32766 characters (line)
-  kDataTooLong,          // a point's data text over 64 columns (line)
-  kValueOutOfRange,      // a number beyond the range of a double (line)
-  kTooManyPoints,        // the 5,000,000th point (line)
-  kOutputPathEmpty,      // no output path given
-  kOutputIsFolder,       // the output path names a folder (path)
-  kOutputIsInput,        // the output path names the input file (path)
-  kOutputFolderMissing,  // the output's folder does not exist (path)
-  kCannotCreate,         // a file cannot be created (path, reason)
-  kReadFailed,           // a read failed (path, reason)
-  kWriteFailed,          // a write, flush or rename failed (path, reason)
-  kInputChanged,         // the input changed while it was read (path)
-  kSectionFileChanged,   // "para.sec" lost records during the conversion (path)
-  kSectionFileBusy,      // "para.sec" is held by another running conversion (path)
-  kCancelled,            // the user cancelled; nothing was changed
+  kNoFileChosen,           // no input path given
+  kInputMissing,           // the input does not exist
+  kInputIsFolder,          // the input path names a folder (path)
+  kLineTooLong,            // an input line of more than 32766 characters (line)
+  kDataTooLong,            // a point's data text over 64 columns (line)
+  kValueOutOfRange,        // a number beyond the range of a double (line)
+  kTooManyPoints,          // the 5,000,000th point (line)
+  kOutputPathEmpty,        // no output path given
+  kOutputIsFolder,         // the output path names a folder (path)
+  kOutputIsInput,          // the output path names the input file (path)
+  kOutputNotRegular,       // the output path names a device, a FIFO ... (path)
+  kOutputReadOnly,         // the file at the output path may not be written (path)
+  kOutputFolderMissing,    // the output's folder does not exist (path)
+  kOutputFolderIsFile,     // a folder of the output path is a file (path, reason)
+  kPathTooLong,            // a path or a name is too long for the system (path, reason)
+  kCannotCreate,           // a file cannot be created (path, reason)
+  kReadFailed,             // a read failed (path, reason)
+  kWriteFailed,            // a write, flush or rename failed (path, reason)
+  kInputChanged,           // the input changed while it was read (path)
+  kSectionFileChanged,     // "para.sec" lost records during the conversion (path)
+  kSectionFileBusy,        // "para.sec" is held by another running conversion (path)
+  kSectionFileIsLink,      // "para.sec" is a symbolic link (path)
+  kSectionFileNotRegular,  // "para.sec" is a folder, a device, a FIFO ... (path)
+  kSectionFileHasLinks,    // "para.sec" has more than one name (path)
+  kSectionFileIsInput,     // "para.sec" is the input file (path)
+  kSectionFileIsOutput,    // "para.sec" is the file at the output path (path)
+  kOutOfMemory,            // memory ran out
+  kCancelled,              // the user cancelled; nothing was changed
 };
 
 struct ConversionError {
   ErrorKind kind = ErrorKind::kCancelled;
   std::int64_t line = 0;  // input line number, counted from 1, or 0
-  std::string path;       // the file concerned, UTF-8, or empty
+  std::string path;       // the file concerned, UTF-8, or empty; "para.sec" absolute
   std::string reason;     // the system's reason, or empty
 };
 

@@ -1,5 +1,7 @@
 #include "conversion/conversion_run.h"
 
+#include <cerrno>
+#include <new>
 #include <optional>
 #include <system_error>
 
@@ -36,30 +38,72 @@ constexpr std::uint64_t kWritebackEvery = 8 << 20;
 // The progress callback is asked after this many lines.
 constexpr std::int64_t kProgressEvery = 1 << 14;
 
-// Refuses an output path that cannot take a file, before anything is created.
-std::optional<ConversionError> CheckOutputPlace(const ConversionRequest& request) {
-  const fs::path& out = request.out_path;
-  std::error_code ignored;
-  if (out.empty())
-    return Fail(ErrorKind::kOutputPathEmpty).error;
-  if (fs::is_directory(out, ignored) || !out.has_filename())
-    return Fail(ErrorKind::kOutputIsFolder, out).error;
-  const fs::path folder = out.parent_path();
-  if (!folder.empty() && !fs::is_directory(folder, ignored))
-    return Fail(ErrorKind::kOutputFolderMissing, folder).error;
-  // Writing over the point list itself would lose it.
-  if (fs::equivalent(out, request.in_path, ignored))
-    return Fail(ErrorKind::kOutputIsInput, out).error;
-  return std::nullopt;
+// The failure to create or look at a file of the output path, by its cause.
+Unexpected<ConversionError> OutputFailure(const fs::path& out, const platform::SystemError& error) {
+  switch (error.code) {
+    case ENOENT:
+      return Fail(ErrorKind::kOutputFolderMissing, out.parent_path());
+    case ENOTDIR:
+      return Fail(ErrorKind::kOutputFolderIsFile, out.parent_path(), error.reason);
+    case ENAMETOOLONG:
+      return Fail(ErrorKind::kPathTooLong, out, error.reason);
+    default:
+      return Fail(ErrorKind::kCannotCreate, out, error.reason);
+  }
 }
 
-// Opens and locks "para.sec", keeping its contents: the records of this
-// conversion are written over those of the last one and the file is cut behind
-// them at the end, which frees no blocks only to take new ones.
-Result<NativeFile, ConversionError> OpenSectionFile(const fs::path& path) {
+// Looks at what the output path names before anything is created: nothing,
+// or a regular file that may be replaced (returned).
+Result<std::optional<platform::FileInfo>, ConversionError> CheckOutputPlace(
+    const fs::path& out, const platform::FileInfo& input) {
+  if (out.empty())
+    return Fail(ErrorKind::kOutputPathEmpty);
+  if (!out.has_filename())
+    return Fail(ErrorKind::kOutputIsFolder, out);
+  const auto target = platform::InfoOf(out);
+  if (!target && target.error().code == ENOENT)
+    return std::optional<platform::FileInfo>();
+  if (!target)
+    return OutputFailure(out, target.error());
+  if (target->kind == platform::FileKind::kDirectory)
+    return Fail(ErrorKind::kOutputIsFolder, out);
+  if (target->kind != platform::FileKind::kRegular)
+    return Fail(ErrorKind::kOutputNotRegular, out);
+  // Writing over the point list itself would lose it.
+  if (target->id == input.id)
+    return Fail(ErrorKind::kOutputIsInput, out);
+  // Its owner has made it read-only: a careful editor would not replace it.
+  if ((target->mode & 0200) == 0)
+    return Fail(ErrorKind::kOutputReadOnly, out);
+  return std::optional<platform::FileInfo>(*target);
+}
+
+// Opens and locks "para.sec" (`path`, absolute), keeping its contents: the
+// records of this conversion are written over those of the last one and the
+// file is cut behind them at the end, which frees no blocks only to take new
+// ones. Only a plain file of its own is used: never a link, a device, a file
+// with a second name, nor the input or the output under another name.
+Result<NativeFile, ConversionError> OpenSectionFile(
+    const fs::path& path, const platform::FileInfo& input,
+    const std::optional<platform::FileInfo>& output) {
   auto file = NativeFile::Open(path, NativeFile::Mode::kReadWriteKeep);
+  if (!file && file.error().code == ELOOP)
+    return Fail(ErrorKind::kSectionFileIsLink, path);
+  if (!file && file.error().code == EISDIR)
+    return Fail(ErrorKind::kSectionFileNotRegular, path);
   if (!file)
     return Fail(ErrorKind::kCannotCreate, path, file.error().reason);
+  const auto info = file->Info();
+  if (!info)
+    return Fail(ErrorKind::kReadFailed, path, info.error().reason);
+  if (info->kind != platform::FileKind::kRegular)
+    return Fail(ErrorKind::kSectionFileNotRegular, path);
+  if (info->id == input.id)
+    return Fail(ErrorKind::kSectionFileIsInput, path);
+  if (output && info->id == output->id)
+    return Fail(ErrorKind::kSectionFileIsOutput, path);
+  if (info->links > 1)
+    return Fail(ErrorKind::kSectionFileHasLinks, path);
   if (auto locked = file->TryLock(); !locked) {
     if (locked.error().code == platform::kBusy)
       return Fail(ErrorKind::kSectionFileBusy, path);
@@ -77,7 +121,7 @@ struct Counters {
 // The point loop: reads each line, parses it, and writes its point's two
 // Directory Entry records to `out` and its Parameter Data record to `section`.
 Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& request,
-                                                 LineReader& reader, std::uint64_t input_size,
+                                                 LineReader& reader, std::uint64_t total,
                                                  BufferedWriter& out, BufferedWriter& section,
                                                  Counters& counters) {
   Converted converted;
@@ -92,7 +136,7 @@ Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& reques
     if (status == LineReader::Status::kTooLong)
       return FailAt(ErrorKind::kLineTooLong, line_number);
     if (request.progress && line_number % kProgressEvery == 0 &&
-        !request.progress(reader.BytesConsumed(), input_size)) {
+        !request.progress(reader.BytesConsumed(), total)) {
       return Fail(ErrorKind::kCancelled);
     }
     const PointLine point = ParsePointLine(line);
@@ -111,6 +155,8 @@ Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& reques
     counters.DeSeq += 2;
     counters.PdSeq += 1;
     ++converted.points;
+    if (!point.three_numbers && converted.incomplete_lines++ == 0)
+      converted.first_incomplete_line = line_number;
     // A full disk ends the conversion now, not at the end of the input.
     if (out.Failed() || section.Failed())
       return converted;
@@ -119,39 +165,45 @@ Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& reques
 
 // Copies the Parameter Data records from "para.sec" behind the Directory Entry
 // records in the output.
-Result<void, ConversionError> AppendSection(const ConversionRequest& request, NativeFile& section,
+Result<void, ConversionError> AppendSection(const ConversionRequest& request,
+                                            const fs::path& section_path, NativeFile& section,
                                             std::int32_t records, NativeFile& output) {
   if (auto rewound = section.Rewind(); !rewound)
-    return Fail(ErrorKind::kReadFailed, request.section_path, rewound.error().reason);
+    return Fail(ErrorKind::kReadFailed, section_path, rewound.error().reason);
   const std::uint64_t expected = static_cast<std::uint64_t>(records) * iges::kRecordBytes;
   const auto copied = platform::CopyBytes(section, output, expected);
   if (!copied && copied.error().in_target)
     return Fail(ErrorKind::kWriteFailed, request.out_path, copied.error().system.reason);
   if (!copied)
-    return Fail(ErrorKind::kReadFailed, request.section_path, copied.error().system.reason);
+    return Fail(ErrorKind::kReadFailed, section_path, copied.error().system.reason);
   if (*copied != expected)
-    return Fail(ErrorKind::kSectionFileChanged, request.section_path);
+    return Fail(ErrorKind::kSectionFileChanged, section_path);
   return {};
 }
 
-}  // namespace
-
-ConversionResult RunConversion(const ConversionRequest& request) {
+ConversionResult Convert(const ConversionRequest& request) {
   if (request.in_path.empty())
     return Fail(ErrorKind::kNoFileChosen);
   auto input = NativeFile::Open(request.in_path, NativeFile::Mode::kRead);
+  if (!input && (input.error().code == ENOENT || input.error().code == ENOTDIR))
+    return Fail(ErrorKind::kInputMissing);
   if (!input)
-    return Fail(ErrorKind::kInputMissing);
+    return Fail(ErrorKind::kReadFailed, request.in_path, input.error().reason);
   const auto input_info = input->Info();
-  if (!input_info || input_info->kind == platform::FileKind::kDirectory)
-    return Fail(ErrorKind::kInputMissing);
-  if (auto refusal = CheckOutputPlace(request))
-    return Unexpected{*refusal};
+  if (!input_info)
+    return Fail(ErrorKind::kReadFailed, request.in_path, input_info.error().reason);
+  if (input_info->kind == platform::FileKind::kDirectory)
+    return Fail(ErrorKind::kInputIsFolder, request.in_path);
+  const auto earlier_output = CheckOutputPlace(request.out_path, *input_info);
+  if (!earlier_output)
+    return Unexpected{earlier_output.error()};
 
   platform::PendingFile output(request.out_path);
-  if (auto created = output.Create(); !created)
-    return Fail(ErrorKind::kCannotCreate, request.out_path, created.error().reason);
-  auto section_file = OpenSectionFile(request.section_path);
+  if (auto created = output.Create(*earlier_output); !created)
+    return OutputFailure(request.out_path, created.error());
+  std::error_code ignored;
+  const fs::path section_path = fs::absolute(request.section_path, ignored);
+  auto section_file = OpenSectionFile(section_path, *input_info, *earlier_output);
   if (!section_file)
     return Unexpected{section_file.error()};
 
@@ -160,29 +212,37 @@ ConversionResult RunConversion(const ConversionRequest& request) {
   iges::WriteStartGlobal(request.clock ? request.clock() : SystemLocalTime(), out);
 
   // Start, Global and Directory Entry records into the output, Parameter Data
-  // records into "para.sec".
+  // records into "para.sec". A size of 0 says nothing: files under /proc have
+  // it and yet hold data.
   const std::uint64_t input_size = input_info->size > 0 ? input_info->size : 0;
+  // Progress counts the input's bytes, and about a tenth more for copying the
+  // Parameter Data section and flushing the file to disk.
+  const std::uint64_t tail = input_size / 9 + 1;
+  const std::uint64_t total = input_size > 0 ? input_size + tail : 0;
+  const auto go_on = [&request, total](std::uint64_t done) {
+    return !request.progress || request.progress(done, total);
+  };
   LineReader reader(*input);
   Counters counters;
-  ConversionResult points = ConvertPoints(request, reader, input_size, out, section, counters);
+  ConversionResult points = ConvertPoints(request, reader, total, out, section, counters);
   if (out.Failed())
     points = Fail(ErrorKind::kWriteFailed, request.out_path, out.Error().reason);
   else if (section.Failed())
-    points = Fail(ErrorKind::kWriteFailed, request.section_path, section.Error().reason);
+    points = Fail(ErrorKind::kWriteFailed, section_path, section.Error().reason);
   // "para.sec" holds whole records, those of the points written and nothing
-  // of the last conversion: after a refused line too.
-  auto section_written = section.Flush();
-  if (section_written)
-    section_written = section_file->TruncateHere();
+  // of the last conversion: after a refused line or a failed write too.
+  const auto section_written = section.Flush();
+  const auto section_cut = section_file->TruncateHere(iges::kRecordBytes);
   if (!points)
     return points;
   if (!section_written)
-    return Fail(ErrorKind::kWriteFailed, request.section_path, section_written.error().reason);
+    return Fail(ErrorKind::kWriteFailed, section_path, section_written.error().reason);
+  if (!section_cut)
+    return Fail(ErrorKind::kWriteFailed, section_path, section_cut.error().reason);
   // A file written to while it was read is a mixture of two point lists.
   const auto input_after = input->Info();
-  if ((input_info->size >= 0 &&
-       reader.BytesRead() != static_cast<std::uint64_t>(input_info->size)) ||
-      !input_after || input_after->stamp != input_info->stamp) {
+  if ((input_size > 0 && reader.BytesRead() != input_size) || !input_after ||
+      input_after->stamp != input_info->stamp) {
     return Fail(ErrorKind::kInputChanged, request.in_path);
   }
   (void)input->Close();
@@ -191,22 +251,46 @@ ConversionResult RunConversion(const ConversionRequest& request) {
   // Terminate record.
   if (auto written = out.Flush(); !written)
     return Fail(ErrorKind::kWriteFailed, request.out_path, written.error().reason);
-  if (auto appended = AppendSection(request, *section_file, counters.PdSeq - 1, output.File());
+  if (!go_on(input_size))
+    return Fail(ErrorKind::kCancelled);
+  if (auto appended =
+          AppendSection(request, section_path, *section_file, counters.PdSeq - 1, output.File());
       !appended) {
     return Unexpected{appended.error()};
   }
   iges::WriteTerminate(counters.DeSeq, counters.PdSeq, out);
   if (auto written = out.Flush(); !written)
     return Fail(ErrorKind::kWriteFailed, request.out_path, written.error().reason);
-  if (request.progress && !request.progress(input_size, input_size))
+  if (!go_on(input_size + tail / 2))
+    return Fail(ErrorKind::kCancelled);
+  if (auto synced = output.File().Sync(); !synced)
+    return Fail(ErrorKind::kWriteFailed, request.out_path, synced.error().reason);
+  // The last moment to cancel: the rename that follows gives the file its name.
+  if (!go_on(total))
     return Fail(ErrorKind::kCancelled);
   if (auto committed = output.Commit(); !committed)
     return Fail(ErrorKind::kWriteFailed, request.out_path, committed.error().reason);
   return points;
 }
 
+}  // namespace
+
+ConversionResult RunConversion(const ConversionRequest& request) {
+  try {
+    return Convert(request);
+  } catch (const std::bad_alloc&) {
+    // Every file is closed and the temporary output removed on the way here.
+    return Unexpected{ConversionError{ErrorKind::kOutOfMemory, 0, {}, {}}};
+  }
+}
+
 std::string ResultMessage(const ConversionResult& result) {
-  return result ? kMessageConverted : ErrorMessage(result.error());
+  if (!result)
+    return ErrorMessage(result.error());
+  if (result->incomplete_lines == 0)
+    return kMessageConverted;
+  return std::string(kMessageConverted) + "\n\n" +
+         IncompleteLinesWarning(result->incomplete_lines, result->first_incomplete_line);
 }
 
 iges::LocalTime SystemLocalTime() {

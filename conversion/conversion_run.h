@@ -32,6 +32,10 @@ struct ConversionRequest {
 // What a complete conversion did.
 struct Converted {
   std::int64_t points = 0;  // points written
+  // Lines with a point whose fields 1 to 3 did not each start with a number,
+  // and the first of them (0: none). They are converted all the same.
+  std::int64_t incomplete_lines = 0;
+  std::int64_t first_incomplete_line = 0;
 };
 
 using ConversionResult = Result<Converted, ConversionError>;
@@ -45,7 +49,8 @@ using ConversionResult = Result<Converted, ConversionError>;
 // out_path is left as it was. Never throws for a failure of the conversion.
 ConversionResult RunConversion(const ConversionRequest& request);
 
-// The user's message for a result: "変換しました" or ErrorMessage.
+// The user's message for a result: "変換しました", with the warning about
+// incomplete lines as a second paragraph where there are any, or ErrorMessage.
 std::string ResultMessage(const ConversionResult& result);
 
 // The system's local time now.

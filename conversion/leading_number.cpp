@@ -54,19 +54,21 @@ int DigitValue(char c, int base) {
 // a wider one is out of range. The cursor stands after the "&H" or "&O".
 LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
   std::uint64_t value = 0;
+  bool any_digit = false;
   while (!cursor.AtEnd()) {
     const int digit = DigitValue(cursor.Peek(), base);
     if (digit < 0)
       break;
     if (value >
         (UINT64_MAX - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
-      return {0, true};
+      return {0, true, true};
     }
     value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    any_digit = true;
     cursor.Advance();
   }
   const double magnitude = static_cast<double>(value);
-  return {negative ? -magnitude : magnitude, false};
+  return {negative ? -magnitude : magnitude, false, any_digit};
 }
 
 // The fast path for plain decimals such as -89.0123: a sign, at most 15
@@ -117,7 +119,7 @@ bool ReadPlainDecimal(std::string_view text, double& value) {
 
 LeadingNumberResult LeadingNumber(std::string_view text) {
   if (double value = 0; ReadPlainDecimal(text, value))
-    return {value, false};
+    return {value, false, true};
   Cursor cursor(text);
   bool negative = false;
   if (cursor.Peek() == '+' || cursor.Peek() == '-') {
@@ -201,16 +203,16 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     // Too large is out of range; too small is a zero. The decimal exponent of
     // the first significant digit tells which.
     if (!seen_nonzero)
-      return {negative ? -0.0 : 0.0, false};
+      return {negative ? -0.0 : 0.0, false, true};
     const std::int64_t first_digit_exponent =
         (whole_digits > 0 ? whole_digits - 1 : -1 - leading_zeros_after_point) + exponent;
     if (first_digit_exponent > 0)
-      return {0, true};
-    return {negative ? -0.0 : 0.0, false};
+      return {0, true, true};
+    return {negative ? -0.0 : 0.0, false, true};
   }
   if (error != std::errc())
     return {};
-  return {negative ? -magnitude : magnitude, false};
+  return {negative ? -magnitude : magnitude, false, true};
 }
 
 }  // namespace karvonel::conversion

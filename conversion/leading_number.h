@@ -18,6 +18,8 @@ struct LeadingNumberResult {
   // wider than 64 bits); `value` is then 0. Values too small for a double
   // (1E-999) read as 0 and are not out of range.
   bool out_of_range = false;
+  // The text starts with a number: at least one digit was read.
+  bool is_number = false;
 };
 
 // Reads the number at the start of `text`; never fails on text that is not a

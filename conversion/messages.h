@@ -2,6 +2,7 @@
 // Japanese (UTF-8), in one place.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace karvonel::conversion {
 
 // The message of a complete conversion.
 inline constexpr char kMessageConverted[] = "変換しました";
+
+// The note after a conversion some of whose lines did not hold three numbers.
+std::string IncompleteLinesWarning(std::int64_t lines, std::int64_t first_line);
 
 // The error in the user's words, naming the line number, the path and the
 // system's reason where the error has them. The system's reason stands on a
@@ -35,6 +39,12 @@ inline constexpr char kOutputTwice[] = "-o は 1 回だけ指定できます";
 inline constexpr char kOutputWithManyInputs[] = "-o は入力ファイルが 1 つのときだけ使えます";
 inline constexpr char kNoInput[] = "入力ファイルを指定してください";
 std::string UnknownOption(std::string_view option);
+// A conversion ended by a termination signal.
+std::string Interrupted(int signal);
+// An output that an earlier input of the same run has just been converted to.
+std::string OutputOfEarlierInput(std::string_view output, std::string_view earlier_input);
+// Memory ran out outside a conversion.
+inline constexpr char kOutOfMemory[] = "メモリが足りません";
 std::string BadFixedTime(std::string_view variable, std::string_view value);
 }  // namespace cli_text
 

@@ -12,6 +12,7 @@ PointLine ParsePointLine(std::string_view LineText) {
 
   double* const coordinates[3] = {&point.x, &point.y, &point.z};
   std::size_t start = 0;
+  int numbers = 0;
   for (double* coordinate : coordinates) {
     if (start > LineText.size())
       break;  // the line has no such field: it reads 0
@@ -21,9 +22,12 @@ PointLine ParsePointLine(std::string_view LineText) {
     const LeadingNumberResult number = LeadingNumber(LineText.substr(start, comma - start));
     if (number.out_of_range)
       point.out_of_range = true;
+    if (number.is_number)
+      ++numbers;
     *coordinate = number.value;
     start = comma + 1;
   }
+  point.three_numbers = numbers == 3;
   return point;
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/result.h"
 
@@ -32,7 +34,14 @@ struct CopyError {
 
 enum class FileKind { kRegular, kDirectory, kOther };
 
-// What the system keeps about an open file.
+// Which file a name or a handle leads to: equal ids, the same file.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileId&) const = default;
+};
+
+// What the system keeps about a file.
 struct FileInfo {
   FileKind kind = FileKind::kOther;
   // The size of a regular file; -1 for anything else (a pipe, a device).
@@ -40,14 +49,28 @@ struct FileInfo {
   // When the contents last changed, in the system's own units, or -1. Two equal
   // stamps taken a while apart mean nobody wrote the file in between.
   std::int64_t stamp = -1;
+  FileId id;
+  std::uint64_t links = 1;  // the number of names (hard links) of the file
+  // The permission bits (POSIX: mode & 07777; Windows: 0444 for a read-only
+  // file, else 0666), and the owner and group (-1 where there are none).
+  std::uint32_t mode = 0666;
+  std::int64_t owner = -1;
+  std::int64_t group = -1;
 };
+
+// What the file at `path` is, following symbolic links. Fails with ENOENT when
+// there is none.
+SystemResult<FileInfo> InfoOf(const std::filesystem::path& path);
 
 class NativeFile {
  public:
   enum class Mode {
-    kRead,           // an existing file, for reading
-    kCreateNew,      // a new file for writing; fails if the name exists
-    kReadWriteKeep,  // read and write, created if missing, contents kept
+    kRead,       // an existing file, for reading
+    kCreateNew,  // a new file for writing; fails if the name exists
+    // Read and write, created if missing, contents kept. A symbolic link (on
+    // Windows a reparse point) at the path is not followed: the open fails
+    // with ELOOP. Opening never blocks, whatever kind of file the name holds.
+    kReadWriteKeep,
   };
 
   NativeFile() = default;
@@ -60,8 +83,19 @@ class NativeFile {
   // Opens `path`, or says why it cannot.
   static SystemResult<NativeFile> Open(const std::filesystem::path& path, Mode mode);
 
+  // A new file without a name in `folder`, which LinkAs names once it is
+  // complete: until then nothing is left behind whatever ends the process.
+  // Fails with EOPNOTSUPP where the system or the file system has no such
+  // files (everywhere but Linux).
+  static SystemResult<NativeFile> OpenUnnamed(const std::filesystem::path& folder);
+  // Gives a file from OpenUnnamed the name `path`, which must not exist.
+  Status LinkAs(const std::filesystem::path& path);
+
   bool IsOpen() const;
   SystemResult<FileInfo> Info() const;
+  // Gives the file the owner, group and permission bits of `earlier`, as far
+  // as the process may (an owner it may not give is left as it is).
+  Status TakeModeOf(const FileInfo& earlier);
 
   // Reads up to `size` bytes: the count, 0 at the end.
   SystemResult<std::size_t> Read(char* data, std::size_t size);
@@ -75,8 +109,10 @@ class NativeFile {
   void StartWriteback();
   // Moves to the start of the file.
   Status Rewind();
-  // Ends the file at the current position, dropping what lies behind it.
-  Status TruncateHere();
+  // Ends the file at the current position rounded down to a multiple of
+  // `unit`, dropping what lies behind: after a failed write too, which may
+  // have moved the position to the middle of a unit.
+  Status TruncateHere(std::uint64_t unit = 1);
   // Takes an exclusive lock that lasts until the file is closed. Fails with
   // code kBusy when another open file holds it.
   Status TryLock();
@@ -107,8 +143,14 @@ Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::p
 // Removes a file if it exists; errors are ignored (used for cleaning up).
 void RemoveFileQuietly(const std::filesystem::path& path);
 
-// A text that differs between processes and between calls, for temporary names.
-std::string UniqueSuffix();
+// The entries of `folder` whose names start with `prefix`; none when the
+// folder cannot be read.
+std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
+                                                       std::string_view prefix);
+
+// This process's id, and whether the process of another id has ended.
+std::int64_t CurrentProcessId();
+bool ProcessIsGone(std::int64_t pid);
 
 // The path as UTF-8 text, for messages.
 std::string PathText(const std::filesystem::path& path);

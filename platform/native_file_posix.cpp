@@ -1,16 +1,19 @@
 // NativeFile on POSIX systems.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <csignal>
+
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
 
 #include "platform/buffer_copy.h"
 #include "platform/native_file.h"
+#include "platform/signals.h"
 
 namespace karvonel::platform {
 namespace {
@@ -22,6 +25,29 @@ SystemError LastError() {
 
 Unexpected<SystemError> Failed() {
   return Unexpected{LastError()};
+}
+
+Unexpected<SystemError> FailedWith(int code) {
+  return Unexpected{SystemError{code, std::generic_category().message(code)}};
+}
+
+FileInfo InfoFrom(const struct stat& status) {
+  FileInfo info;
+  if (S_ISDIR(status.st_mode)) {
+    info.kind = FileKind::kDirectory;
+  } else if (S_ISREG(status.st_mode)) {
+    info.kind = FileKind::kRegular;
+    info.size = static_cast<std::int64_t>(status.st_size);
+    // The modification time, not the status change time: that one also moves
+    // when the file loses its name, which leaves its contents as they were.
+    info.stamp = status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
+  }
+  info.id = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  info.links = static_cast<std::uint64_t>(status.st_nlink);
+  info.mode = static_cast<std::uint32_t>(status.st_mode & 07777);
+  info.owner = static_cast<std::int64_t>(status.st_uid);
+  info.group = static_cast<std::int64_t>(status.st_gid);
+  return info;
 }
 
 }  // namespace
@@ -55,7 +81,7 @@ SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mod
       flags |= O_WRONLY | O_CREAT | O_EXCL;
       break;
     case Mode::kReadWriteKeep:
-      flags |= O_RDWR | O_CREAT;
+      flags |= O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK;
       break;
   }
   NativeFile file;
@@ -64,7 +90,53 @@ SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mod
   } while (file.fd_ < 0 && errno == EINTR);
   if (file.fd_ < 0)
     return Failed();
+  // Without O_NONBLOCK from here on (a regular file never had it anyway).
+  if (mode == Mode::kReadWriteKeep)
+    ::fcntl(file.fd_, F_SETFL, ::fcntl(file.fd_, F_GETFL) & ~O_NONBLOCK);
   return file;
+}
+
+SystemResult<NativeFile> NativeFile::OpenUnnamed(const std::filesystem::path& folder) {
+#ifdef O_TMPFILE
+  NativeFile file;
+  do {
+    file.fd_ =
+        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  } while (file.fd_ < 0 && errno == EINTR);
+  if (file.fd_ >= 0)
+    return file;
+  // A file system without unnamed files says so in one of these ways.
+  if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+    return FailedWith(EOPNOTSUPP);
+  return Failed();
+#else
+  (void)folder;
+  return FailedWith(EOPNOTSUPP);
+#endif
+}
+
+Status NativeFile::LinkAs(const std::filesystem::path& path) {
+  char proc_path[40];
+  std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", fd_);
+  if (::linkat(AT_FDCWD, proc_path, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    return Failed();
+  return {};
+}
+
+SystemResult<FileInfo> InfoOf(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0)
+    return Failed();
+  return InfoFrom(status);
+}
+
+Status NativeFile::TakeModeOf(const FileInfo& earlier) {
+  // The owner first: changing it clears the set-user-ID and set-group-ID bits.
+  if (earlier.owner >= 0 && earlier.group >= 0)
+    (void)::fchown(fd_, static_cast<uid_t>(earlier.owner), static_cast<gid_t>(earlier.group));
+  if (::fchmod(fd_, static_cast<mode_t>(earlier.mode)) != 0)
+    return Failed();
+  return {};
 }
 
 bool NativeFile::IsOpen() const {
@@ -75,17 +147,7 @@ SystemResult<FileInfo> NativeFile::Info() const {
   struct stat status {};
   if (::fstat(fd_, &status) != 0)
     return Failed();
-  FileInfo info;
-  if (S_ISDIR(status.st_mode)) {
-    info.kind = FileKind::kDirectory;
-  } else if (S_ISREG(status.st_mode)) {
-    info.kind = FileKind::kRegular;
-    info.size = static_cast<std::int64_t>(status.st_size);
-    // The modification time, not the status change time: that one also moves
-    // when the file loses its name, which leaves its contents as they were.
-    info.stamp = status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
-  }
-  return info;
+  return InfoFrom(status);
 }
 
 SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {
@@ -93,7 +155,7 @@ SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {
     const ssize_t count = ::read(fd_, data, size);
     if (count >= 0)
       return static_cast<std::size_t>(count);
-    if (errno != EINTR)
+    if (errno != EINTR || TerminationSignal() != 0)
       return Failed();
   }
 }
@@ -102,7 +164,7 @@ Status NativeFile::Write(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t count = ::write(fd_, data, size);
     if (count < 0) {
-      if (errno == EINTR)
+      if (errno == EINTR && TerminationSignal() == 0)
         continue;
       return Failed();
     }
@@ -130,9 +192,9 @@ Status NativeFile::Rewind() {
   return {};
 }
 
-Status NativeFile::TruncateHere() {
+Status NativeFile::TruncateHere(std::uint64_t unit) {
   const off_t position = ::lseek(fd_, 0, SEEK_CUR);
-  if (position < 0 || ::ftruncate(fd_, position) != 0)
+  if (position < 0 || ::ftruncate(fd_, position - static_cast<off_t>(position % unit)) != 0)
     return Failed();
   return {};
 }
@@ -185,12 +247,13 @@ Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& targe
 }
 
 Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0)
-    return Failed();
-  // Make the new name itself durable: sync the folder that holds it.
+  // Taken first: after the rename nothing may fail for want of memory.
   std::filesystem::path folder = to.parent_path();
   if (folder.empty())
     folder = ".";
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    return Failed();
+  // Make the new name itself durable: sync the folder that holds it.
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
@@ -203,11 +266,29 @@ void RemoveFileQuietly(const std::filesystem::path& path) {
   ::unlink(path.c_str());
 }
 
-std::string UniqueSuffix() {
-  static std::atomic<unsigned> counter{0};
-  char text[48];
-  std::snprintf(text, sizeof text, "%ld-%u", static_cast<long>(::getpid()), counter++);
-  return text;
+std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
+                                                       std::string_view prefix) {
+  std::vector<std::filesystem::path> entries;
+  DIR* const listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr)
+    return entries;
+  struct Closer {
+    DIR* listing;
+    ~Closer() { ::closedir(listing); }
+  } closer{listing};
+  while (const dirent* entry = ::readdir(listing)) {
+    if (std::string_view(entry->d_name).starts_with(prefix))
+      entries.push_back(folder / entry->d_name);
+  }
+  return entries;
+}
+
+std::int64_t CurrentProcessId() {
+  return static_cast<std::int64_t>(::getpid());
+}
+
+bool ProcessIsGone(std::int64_t pid) {
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 std::string PathText(const std::filesystem::path& path) {

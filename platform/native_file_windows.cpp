@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -40,9 +39,11 @@ int ErrnoFor(DWORD code) {
       return ENOSPC;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-    case ERROR_FILENAME_EXCED_RANGE:
       return EINVAL;
+    case ERROR_DIRECTORY:
+      return ENOTDIR;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
     case ERROR_NOT_READY:
       return EAGAIN;
     default:
@@ -98,6 +99,25 @@ Unexpected<SystemError> Failed() {
   return Failed(::GetLastError());
 }
 
+FileInfo InfoFrom(const BY_HANDLE_FILE_INFORMATION& status) {
+  FileInfo info;
+  info.id = {status.dwVolumeSerialNumber,
+             (static_cast<std::uint64_t>(status.nFileIndexHigh) << 32) | status.nFileIndexLow};
+  info.links = status.nNumberOfLinks;
+  info.mode = (status.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
+  if ((status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    info.kind = FileKind::kDirectory;
+    return info;
+  }
+  info.kind = FileKind::kRegular;
+  info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(status.nFileSizeHigh) << 32) |
+                                        status.nFileSizeLow);
+  info.stamp = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(status.ftLastWriteTime.dwHighDateTime) << 32) |
+      status.ftLastWriteTime.dwLowDateTime);
+  return info;
+}
+
 // ReadFile and WriteFile take 32-bit counts; larger requests go in pieces.
 constexpr std::size_t kMaxChunk = 1u << 30;
 
@@ -147,17 +167,37 @@ SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mod
       disposition = OPEN_ALWAYS;
       break;
   }
+  // para.sec: a reparse point (a symbolic link, a junction) is opened itself,
+  // not followed, and then refused.
+  const DWORD flags = mode == Mode::kReadWriteKeep
+                          ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT
+                          : FILE_ATTRIBUTE_NORMAL;
   NativeFile file;
-  const HANDLE handle = ::CreateFileW(path.c_str(), access, share, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      ::CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return Failed();
   file.handle_ = handle;
+  if (mode == Mode::kReadWriteKeep) {
+    BY_HANDLE_FILE_INFORMATION status{};
+    if (::GetFileInformationByHandle(handle, &status) &&
+        (status.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      return Unexpected{SystemError{ELOOP, SystemMessage(ERROR_CANT_ACCESS_FILE)}};
+    }
+  }
   return file;
 }
 
 bool NativeFile::IsOpen() const {
   return AsHandle(handle_) != INVALID_HANDLE_VALUE;
+}
+
+SystemResult<NativeFile> NativeFile::OpenUnnamed(const std::filesystem::path&) {
+  return Unexpected{SystemError{EOPNOTSUPP, SystemMessage(ERROR_NOT_SUPPORTED)}};
+}
+
+Status NativeFile::LinkAs(const std::filesystem::path&) {
+  return Failed(ERROR_NOT_SUPPORTED);
 }
 
 SystemResult<FileInfo> NativeFile::Info() const {
@@ -168,17 +208,31 @@ SystemResult<FileInfo> NativeFile::Info() const {
   BY_HANDLE_FILE_INFORMATION status{};
   if (!::GetFileInformationByHandle(handle, &status))
     return Failed();
-  if ((status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    info.kind = FileKind::kDirectory;
-    return info;
-  }
-  info.kind = FileKind::kRegular;
-  info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(status.nFileSizeHigh) << 32) |
-                                        status.nFileSizeLow);
-  info.stamp = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(status.ftLastWriteTime.dwHighDateTime) << 32) |
-      status.ftLastWriteTime.dwLowDateTime);
-  return info;
+  return InfoFrom(status);
+}
+
+SystemResult<FileInfo> InfoOf(const std::filesystem::path& path) {
+  // Opened for nothing but its attributes; a folder needs BACKUP_SEMANTICS.
+  const HANDLE handle =
+      ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return Failed();
+  FileInfo info;
+  BY_HANDLE_FILE_INFORMATION status{};
+  const bool disk = ::GetFileType(handle) == FILE_TYPE_DISK;
+  const bool known = disk && ::GetFileInformationByHandle(handle, &status);
+  const DWORD code = ::GetLastError();
+  ::CloseHandle(handle);
+  if (disk && !known)
+    return Failed(code);
+  return disk ? InfoFrom(status) : info;
+}
+
+Status NativeFile::TakeModeOf(const FileInfo&) {
+  // Windows keeps no permission bits beside the read-only attribute, and a
+  // read-only file is never replaced.
+  return {};
 }
 
 SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {
@@ -224,9 +278,17 @@ Status NativeFile::Rewind() {
   return {};
 }
 
-Status NativeFile::TruncateHere() {
-  if (!::SetEndOfFile(AsHandle(handle_)))
+Status NativeFile::TruncateHere(std::uint64_t unit) {
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER position{};
+  if (!::SetFilePointerEx(AsHandle(handle_), zero, &position, FILE_CURRENT))
     return Failed();
+  LARGE_INTEGER whole{};
+  whole.QuadPart = position.QuadPart - static_cast<LONGLONG>(position.QuadPart % unit);
+  if (!::SetFilePointerEx(AsHandle(handle_), whole, nullptr, FILE_BEGIN) ||
+      !::SetEndOfFile(AsHandle(handle_))) {
+    return Failed();
+  }
   return {};
 }
 
@@ -270,12 +332,36 @@ void RemoveFileQuietly(const std::filesystem::path& path) {
   ::DeleteFileW(path.c_str());
 }
 
-std::string UniqueSuffix() {
-  static std::atomic<unsigned> counter{0};
-  char text[48];
-  std::snprintf(text, sizeof text, "%lu-%u", static_cast<unsigned long>(::GetCurrentProcessId()),
-                counter++);
-  return text;
+std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
+                                                       std::string_view prefix) {
+  std::vector<std::filesystem::path> entries;
+  WIN32_FIND_DATAW found{};
+  const std::filesystem::path pattern =
+      (folder.empty() ? std::filesystem::path(".") : folder) / "*";
+  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return entries;
+  do {
+    const std::string name =
+        Utf8FromWide(found.cFileName, static_cast<int>(wcslen(found.cFileName)));
+    if (std::string_view(name).starts_with(prefix))
+      entries.push_back(folder / found.cFileName);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return entries;
+}
+
+std::int64_t CurrentProcessId() {
+  return static_cast<std::int64_t>(::GetCurrentProcessId());
+}
+
+bool ProcessIsGone(std::int64_t pid) {
+  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr)
+    return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  ::CloseHandle(process);
+  return ended;
 }
 
 std::string PathText(const std::filesystem::path& path) {

@@ -1,6 +1,41 @@
 #include "platform/pending_file.h"
 
+#include <atomic>
+#include <charconv>
+#include <string_view>
+
 namespace karvonel::platform {
+namespace {
+
+constexpr std::string_view kTemporaryPrefix = ".karvonel-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// The process id in a name of TemporaryName's form, or -1 for any other name.
+std::int64_t TemporaryOwner(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+    return -1;
+  name.remove_prefix(kTemporaryPrefix.size());
+  name.remove_suffix(kTemporarySuffix.size());
+  std::int64_t pid = -1;
+  std::uint64_t count = 0;
+  const char* end = name.data() + name.size();
+  const auto [after_pid, pid_error] = std::from_chars(name.data(), end, pid);
+  if (pid_error != std::errc() || after_pid == end || *after_pid != '-')
+    return -1;
+  const auto [after_count, count_error] = std::from_chars(after_pid + 1, end, count);
+  return count_error == std::errc() && after_count == end ? pid : -1;
+}
+
+}  // namespace
+
+std::string TemporaryName() {
+  static std::atomic<unsigned> counter{0};
+  return std::string(kTemporaryPrefix) + std::to_string(CurrentProcessId()) + "-" +
+         std::to_string(counter++) + std::string(kTemporarySuffix);
+}
+
+PendingFile::PendingFile(std::filesystem::path target)
+    : target_(std::move(target)), folder_(target_.parent_path()) {}
 
 PendingFile::~PendingFile() {
   if (committed_)
@@ -10,16 +45,33 @@ PendingFile::~PendingFile() {
     RemoveFileQuietly(temp_);
 }
 
-Status PendingFile::Create() {
+Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
+  RemoveStaleTemporaries();
+  if (auto unnamed = NativeFile::OpenUnnamed(folder_)) {
+    file_ = std::move(*unnamed);
+  } else if (unnamed.error().code != EOPNOTSUPP) {
+    return Unexpected{unnamed.error()};
+  } else if (auto named = CreateNamed(); !named) {
+    return named;
+  }
+  if (earlier) {
+    if (auto mode = file_.TakeModeOf(*earlier); !mode)
+      return mode;
+  }
+  return {};
+}
+
+Status PendingFile::CreateNamed() {
   for (int attempt = 0;; ++attempt) {
-    std::filesystem::path name = target_;
-    name += "." + UniqueSuffix() + ".tmp";
-    auto file = NativeFile::Open(name, NativeFile::Mode::kCreateNew);
+    // The name is kept before the file exists, so that it is removed again
+    // whatever follows.
+    temp_ = folder_ / TemporaryName();
+    auto file = NativeFile::Open(temp_, NativeFile::Mode::kCreateNew);
     if (file) {
       file_ = std::move(*file);
-      temp_ = std::move(name);
       return {};
     }
+    temp_.clear();
     if (file.error().code != EEXIST || attempt == 99)
       return Unexpected{file.error()};
   }
@@ -28,12 +80,28 @@ Status PendingFile::Create() {
 Status PendingFile::Commit() {
   if (auto synced = file_.Sync(); !synced)
     return synced;
+  for (int attempt = 0; temp_.empty(); ++attempt) {
+    temp_ = folder_ / TemporaryName();
+    if (auto linked = file_.LinkAs(temp_); !linked) {
+      temp_.clear();
+      if (linked.error().code != EEXIST || attempt == 99)
+        return linked;
+    }
+  }
   if (auto closed = file_.Close(); !closed)
     return closed;
   if (auto moved = MoveIntoPlace(temp_, target_); !moved)
     return moved;
   committed_ = true;
   return {};
+}
+
+void PendingFile::RemoveStaleTemporaries() const {
+  for (const std::filesystem::path& entry : EntriesStartingWith(folder_, kTemporaryPrefix)) {
+    const std::int64_t owner = TemporaryOwner(entry.filename().string());
+    if (owner > 0 && owner != CurrentProcessId() && ProcessIsGone(owner))
+      RemoveFileQuietly(entry);
+  }
 }
 
 }  // namespace karvonel::platform

@@ -1,8 +1,9 @@
-// A file written under a temporary name beside its target, which takes the
-// target's place only when it is complete.
+// A file written beside its target, which takes the target's place only when
+// it is complete.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/native_file.h"
 
@@ -10,25 +11,37 @@ namespace karvonel::platform {
 
 class PendingFile {
  public:
-  explicit PendingFile(std::filesystem::path target) : target_(std::move(target)) {}
-  // Closes and removes the temporary file unless it was committed.
+  explicit PendingFile(std::filesystem::path target);
+  // Closes the file and removes its temporary name, unless it was committed.
   ~PendingFile();
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  // Creates the temporary file, a new name in the target's folder (so that the
-  // final rename stays within one file system).
-  Status Create();
+  // Creates the file in the target's folder, so that the final rename stays
+  // within one file system: without a name where the system allows (nothing is
+  // left behind however the process ends), else under a short temporary name
+  // of a fixed form (TemporaryName); such names left by processes that are
+  // gone are removed first. The new file takes the owner, group and permission
+  // bits of `earlier`, the regular file now at the target, if any.
+  Status Create(const std::optional<FileInfo>& earlier);
   NativeFile& File() { return file_; }
-  // Flushes the file to disk, closes it and renames it over the target. On
-  // failure the target is as it was.
+  // Flushes the file to disk, names it, closes it and renames it over the
+  // target. On failure the target is as it was.
   Status Commit();
 
  private:
+  Status CreateNamed();
+  void RemoveStaleTemporaries() const;
+
   std::filesystem::path target_;
-  std::filesystem::path temp_;
+  std::filesystem::path folder_;
+  std::filesystem::path temp_;  // the temporary name, once the file has one
   NativeFile file_;
   bool committed_ = false;
 };
+
+// ".karvonel-<process id>-<n>.tmp": a temporary name for this process, new at
+// every call. At most 40 bytes, so it fits wherever the target's name fits.
+std::string TemporaryName();
 
 }  // namespace karvonel::platform

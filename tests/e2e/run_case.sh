@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Runs one case of cases.tsv end to end: arranges a scene, runs karvonel-convert
+# in it, and checks its exit status, what it printed, the output file, and
+# that nothing else changed and nothing was left behind.
+#
+#   run_case.sh KARVONEL_CONVERT CASE_NAME
+#
+# A scene is a folder with in/points.csv (two points unless the case says
+# otherwise), out/points.igs holding an earlier output, and the working folder
+# work/, where para.sec goes. In a case's arguments and expected texts, {D}
+# stands for the scene's folder.
+set -uo pipefail
+convert=$(realpath "$1")
+name=$2
+here=$(cd "$(dirname "$0")" && pwd)
+row=$(awk -F'\t' -v n="$name" '$1 == n' "$here/cases.tsv")
+[[ -n $row ]] || { echo "no case $name"; exit 2; }
+# Tabs become a separator that is not white space, so empty fields stay fields.
+IFS=$'\x1f' read -r _ setup args want_status want_err want_out outcome <<<"${row//$'\t'/$'\x1f'}"
+
+scene=$(mktemp -d /tmp/karvonel-e2e.XXXXXX)
+mounts=()
+holder=
+cleanup() {
+  [[ -n $holder ]] && kill "$holder" 2>/dev/null
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
+  chmod -R u+rwx "$scene" 2>/dev/null
+  rm -rf "$scene"
+}
+trap cleanup EXIT
+mkdir -p "$scene/in" "$scene/out" "$scene/work"
+printf '1,2,3\n4,5,6\n' >"$scene/in/points.csv"
+earlier=$'an earlier output, which a failed run must keep\r\n'
+printf '%s' "$earlier" >"$scene/out/points.igs"
+skip() { echo "skipped: $*"; exit 77; }
+
+# The case's arrangements, in order.
+stdin_from=/dev/null
+run_as=
+signal=
+limits=()
+env_vars=()
+IFS=';' read -ra steps <<<"$setup"
+for step in "${steps[@]}"; do
+  read -r verb rest <<<"$step"
+  read -r a b _ <<<"$rest"
+  case $verb in
+    '' | -) ;;
+    input) printf '%b' "$rest" >"$scene/in/points.csv" ;;
+    copy) cp "$here/$a" "$scene/in/points.csv" ;;
+    points) seq "$a" | sed 's/$/.5,-2.25,1E2/' >"$scene/in/points.csv" ;;
+    file) mkdir -p "$(dirname "$scene/$a")"; printf '%b' "${rest#"$a" }" >"$scene/$a" ;;
+    mkdir) mkdir -p "$scene/$a" ;;
+    symlink) ln -s "${a//\{D\}/$scene}" "$scene/$b" ;;
+    hardlink) ln "$scene/$a" "$scene/$b" ;;
+    fifo) mkfifo "$scene/$a" ;;
+    chmod) chmod "$a" "$scene/$b" ;;
+    rm) rm -f "$scene/$a" ;;
+    umask) umask "$a" ;;
+    root) [[ $(id -u) == 0 ]] || skip "needs root" ;;
+    tmpfs)
+      [[ $(id -u) == 0 ]] || skip "needs root to mount a tmpfs"
+      mount -t tmpfs -o size="$a" tmpfs "$scene/$b" || skip "cannot mount a tmpfs"
+      mounts+=("$scene/$b") ;;
+    user)
+      [[ $(id -u) == 0 ]] || skip "needs root to run as another user"
+      chown -R nobody "$scene"; run_as=nobody ;;
+    lock) (exec 9<>"$scene/$a" && flock -n 9 && exec sleep 60) & holder=$!; sleep 0.2 ;;
+    zeros) stdin_from="zeros:$a" ;;
+    limit) [[ -z ${KARVONEL_SANITIZED:-} ]] || skip "limits and sanitizers do not mix"
+      limits+=("-$a" "$b") ;;
+    signal) signal=$a ;;
+    env) env_vars+=("$a") ;;
+    no-earlier) earlier=; rm -f "$scene/out/points.igs" ;;
+    *) echo "unknown step: $verb"; exit 2 ;;
+  esac
+done
+[[ -n $earlier && ! -e $scene/out/points.igs ]] && printf '%s' "$earlier" >"$scene/out/points.igs"
+
+# What the scene holds before the run, but for the output and para.sec.
+snapshot() {
+  (cd "$scene" && find . \( -path ./out/points.igs -o -path ./work/para.sec \) -prune -o \
+    \( -type f -o -type l \) -printf '%p %m %l\n' -exec md5sum {} + 2>/dev/null | sort)
+}
+before=$(snapshot)
+section=$scene/work/para.sec
+section_before=
+[[ -f $section ]] && section_before=$(md5sum "$section")
+
+# The run.
+args=${args//\{D\}/$scene}
+eval "argv=($args)"
+cmd=(env "${env_vars[@]}" "$convert" "${argv[@]}")
+[[ -n $run_as ]] && cmd=(runuser -u "$run_as" -- "${cmd[@]}")
+(
+  cd "$scene/work" || exit 2
+  # The tool starts with standard input, output and error only, whatever the
+  # test runner left open.
+  for fd in $(ls /proc/$BASHPID/fd); do
+    ((fd > 2 && fd != 255)) && eval "exec $fd>&-"
+  done 2>/dev/null
+  ((${#limits[@]})) && ulimit "${limits[@]}"
+  if [[ $stdin_from == zeros:* ]]; then
+    head -c "${stdin_from#zeros:}" /dev/zero | "${cmd[@]}" >"$scene.out" 2>"$scene.err"
+  elif [[ -n $signal ]]; then
+    "${cmd[@]}" </dev/null >"$scene.out" 2>"$scene.err" &
+    pid=$!
+    # Sent once the point loop is under way: para.sec has grown.
+    for _ in $(seq 200); do
+      [[ -s para.sec ]] && break
+      sleep 0.02
+    done
+    kill -s "$signal" "$pid"
+    wait "$pid"
+  else
+    "${cmd[@]}" <"$stdin_from" >"$scene.out" 2>"$scene.err"
+  fi
+)
+status=$?
+err=$(<"$scene.err"); out=$(<"$scene.out")
+rm -f "$scene.err" "$scene.out"
+
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+expand() { local t=${1//\{D\}/$scene}; printf '%b' "${t//\\n/$'\n'}"; }
+[[ $status == "$want_status" ]] || fail "exit status $status, expected $want_status"
+[[ $err == "$(expand "$want_err")" ]] || fail "standard error:"$'\n'"$err"$'\n'"expected:"$'\n'"$(expand "$want_err")"
+[[ $want_out == - || $out == "$(expand "$want_out")" ]] || fail "standard output:"$'\n'"$out"
+changed=$(comm -23 <(echo "$before") <(snapshot))
+[[ -z $changed ]] || fail "changed or removed: $changed"
+leftovers=$(find "$scene" -name '*.tmp')
+[[ -z $leftovers ]] || fail "left behind: $leftovers"
+# A para.sec the run wrote holds whole records. SIGKILL may cut one; the next
+# run writes the file afresh.
+if [[ -f $section && ! -L $section && $signal != KILL &&
+      $(md5sum "$section") != "$section_before" ]] && (($(stat -c %s "$section") % 82)); then
+  fail "para.sec ends inside a record"
+fi
+output=$scene/out/points.igs
+case $outcome in
+  kept) printf '%s' "$earlier" | cmp -s - "$output" || fail "the earlier output changed" ;;
+  none) [[ ! -e $output ]] || fail "an output was written" ;;
+  same:*) cmp -s "$output" "$here/expected/${outcome#same:}" ||
+    fail "output differs from expected/${outcome#same:}" ;;
+  mode:*) [[ $(stat -c %a "$output") == "${outcome#mode:}" ]] ||
+    fail "output mode $(stat -c %a "$output"), expected ${outcome#mode:}" ;;
+  records:*) (($(stat -c %s "$output") == ${outcome#records:} * 82)) ||
+    fail "output of $(stat -c %s "$output") bytes, expected ${outcome#records:} records" ;;
+  -) ;;
+  *) fail "unknown outcome $outcome" ;;
+esac
+if ((failed)) && [[ -f $output ]]; then
+  cp "$output" "/tmp/karvonel-e2e-$name.igs" && echo "output kept in /tmp/karvonel-e2e-$name.igs"
+fi
+exit $failed
