@@ -32,7 +32,8 @@ inline constexpr char kUsage[] =
     "  --help       この説明を表示して終了\n"
     "  --version    バージョンを表示して終了\n"
     "\n"
-    "終了コード: 0 すべて変換, 1 変換できないファイルあり, 2 使い方の誤り\n";
+    "終了コード: 0 すべて変換, 1 変換できないファイルあり, 2 使い方の誤り,\n"
+    "          128+N シグナル N で中止\n";
 inline constexpr char kSeeHelp[] = "詳しくは karvonel-convert --help を参照してください";
 inline constexpr char kOutputNeedsName[] = "-o には出力ファイル名が必要です";
 inline constexpr char kOutputTwice[] = "-o は 1 回だけ指定できます";
