@@ -3,7 +3,7 @@
 # in it, and checks its exit status, what it printed, the output file, and
 # that nothing else changed and nothing was left behind.
 #
-#   run_case.sh KARVONEL_CONVERT CASE_NAME
+#   run_case.sh KARVONEL_CONVERT CASE_NAME [FAULT_SHIM]
 #
 # A scene is a folder with in/points.csv (two points unless the case says
 # otherwise), out/points.igs holding an earlier output, and the working folder
@@ -12,6 +12,7 @@
 set -uo pipefail
 convert=$(realpath "$1")
 name=$2
+shim=${3:+$(realpath "$3")}
 here=$(cd "$(dirname "$0")" && pwd)
 row=$(awk -F'\t' -v n="$name" '$1 == n' "$here/cases.tsv")
 [[ -n $row ]] || { echo "no case $name"; exit 2; }
@@ -70,6 +71,9 @@ for step in "${steps[@]}"; do
     limit) [[ -z ${KARVONEL_SANITIZED:-} ]] || skip "limits and sanitizers do not mix"
       limits+=("-$a" "$b") ;;
     signal) signal=$a ;;
+    fault)
+      [[ -n $shim && -z ${KARVONEL_SANITIZED:-} ]] || skip "no fault shim (or a sanitized build)"
+      env_vars+=("LD_PRELOAD=$shim" "KARVONEL_FAULT=$a") ;;
     env) env_vars+=("$a") ;;
     no-earlier) earlier=; rm -f "$scene/out/points.igs" ;;
     *) echo "unknown step: $verb"; exit 2 ;;
@@ -83,6 +87,7 @@ snapshot() {
     \( -type f -o -type l \) -printf '%p %m %l\n' -exec md5sum {} + 2>/dev/null | sort)
 }
 before=$(snapshot)
+temporaries_before=$(find "$scene" -name '*.tmp' | sort)
 section=$scene/work/para.sec
 section_before=
 [[ -f $section ]] && section_before=$(md5sum "$section")
@@ -126,9 +131,11 @@ expand() { local t=${1//\{D\}/$scene}; printf '%b' "${t//\\n/$'\n'}"; }
 [[ $status == "$want_status" ]] || fail "exit status $status, expected $want_status"
 [[ $err == "$(expand "$want_err")" ]] || fail "standard error:"$'\n'"$err"$'\n'"expected:"$'\n'"$(expand "$want_err")"
 [[ $want_out == - || $out == "$(expand "$want_out")" ]] || fail "standard output:"$'\n'"$out"
+# A case's outcome gone:PATH expects that file to be removed.
 changed=$(comm -23 <(echo "$before") <(snapshot))
+[[ $outcome == gone:* ]] && changed=$(grep -vF "./${outcome#gone:}" <<<"$changed")
 [[ -z $changed ]] || fail "changed or removed: $changed"
-leftovers=$(find "$scene" -name '*.tmp')
+leftovers=$(comm -13 <(echo "$temporaries_before") <(find "$scene" -name '*.tmp' | sort))
 [[ -z $leftovers ]] || fail "left behind: $leftovers"
 # A para.sec the run wrote holds whole records. SIGKILL may cut one; the next
 # run writes the file afresh.
@@ -146,6 +153,7 @@ case $outcome in
     fail "output mode $(stat -c %a "$output"), expected ${outcome#mode:}" ;;
   records:*) (($(stat -c %s "$output") == ${outcome#records:} * 82)) ||
     fail "output of $(stat -c %s "$output") bytes, expected ${outcome#records:} records" ;;
+  gone:*) [[ ! -e $scene/${outcome#gone:} ]] || fail "${outcome#gone:} is still there" ;;
   -) ;;
   *) fail "unknown outcome $outcome" ;;
 esac

@@ -1,0 +1,78 @@
+// Faults the file system does not produce on demand, for karvonel-convert run
+// with LD_PRELOAD: KARVONEL_FAULT names them, comma-separated.
+//   fsync       every fsync fails with EIO
+//   short-copy  copy_file_range copies nothing, as at the end of its source
+//   no-tmpfile  opening an unnamed file (O_TMPFILE) fails with EOPNOTSUPP
+//   pid         getpid returns 4242, so temporary names can be foreseen
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool Wants(const char* fault) {
+  const char* faults = std::getenv("KARVONEL_FAULT");
+  return faults != nullptr && std::strstr(faults, fault) != nullptr;
+}
+
+template <class Function>
+Function Next(const char* name) {
+  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+int Open(const char* name, const char* path, int flags, va_list rest) {
+  const mode_t mode =
+      (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+  if (Wants("no-tmpfile") && (flags & O_TMPFILE) == O_TMPFILE) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return Next<int (*)(const char*, int, ...)>(name)(path, flags, mode);
+}
+
+}  // namespace
+
+extern "C" {
+
+int fsync(int fd) {
+  if (Wants("fsync")) {
+    errno = EIO;
+    return -1;
+  }
+  return Next<int (*)(int)>("fsync")(fd);
+}
+
+ssize_t copy_file_range(int in, off64_t* in_at, int out, off64_t* out_at, size_t size,
+                        unsigned flags) {
+  if (Wants("short-copy"))
+    return 0;
+  return Next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range")(
+      in, in_at, out, out_at, size, flags);
+}
+
+pid_t getpid() {
+  return Wants("pid") ? 4242 : Next<pid_t (*)()>("getpid")();
+}
+
+int open(const char* path, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  const int fd = Open("open", path, flags, rest);
+  va_end(rest);
+  return fd;
+}
+
+int open64(const char* path, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  const int fd = Open("open64", path, flags, rest);
+  va_end(rest);
+  return fd;
+}
+
+}  // extern "C"
