@@ -78,8 +78,6 @@ Status PendingFile::CreateNamed() {
 }
 
 Status PendingFile::Commit() {
-  if (auto synced = file_.Sync(); !synced)
-    return synced;
   for (int attempt = 0; temp_.empty(); ++attempt) {
     temp_ = folder_ / TemporaryName();
     if (auto linked = file_.LinkAs(temp_); !linked) {

@@ -25,8 +25,9 @@ class PendingFile {
   // bits of `earlier`, the regular file now at the target, if any.
   Status Create(const std::optional<FileInfo>& earlier);
   NativeFile& File() { return file_; }
-  // Flushes the file to disk, names it, closes it and renames it over the
-  // target. On failure the target is as it was.
+  // Names the file, closes it and renames it over the target; call it once
+  // File().Sync() has put the whole file on the disk. On failure the target is
+  // as it was.
   Status Commit();
 
  private:
