@@ -1,0 +1,120 @@
+// karvonel-convert.exe as a Windows user runs it: a drive letter, "\" and
+// Japanese names on the wide command line, its report redirected to a file as
+// UTF-8, and "para.sec" locked by a conversion in another process.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/native_file.h"
+#include "tests/support/test_files.h"
+
+namespace karvonel {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::NativeFile;
+using platform::PathText;
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+struct Outcome {
+  DWORD status = 99;
+  std::string log;  // standard output and error, as bytes
+};
+
+// Runs karvonel-convert.exe with the command line `args` in `folder`, its
+// standard output and error going to `folder`\log.txt, at a fixed stamp.
+Outcome Convert(const fs::path& folder, const std::wstring& args) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const HANDLE log = ::CreateFileW((folder / "log.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                   &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = log;
+  startup.hStdError = log;
+  std::wstring line = L"karvonel-convert.exe " + args;
+  ::SetEnvironmentVariableW(L"KARVONEL_FIXED_TIME", L"20261207101112");
+  PROCESS_INFORMATION process{};
+  Outcome run;
+  if (::CreateProcessW(fs::absolute(KARVONEL_CONVERT_EXE).c_str(), line.data(), nullptr, nullptr,
+                       TRUE, 0, nullptr, folder.c_str(), &startup, &process)) {
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::GetExitCodeProcess(process.hProcess, &run.status);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  } else {
+    ADD_FAILURE() << "cannot start karvonel-convert.exe: " << ::GetLastError();
+  }
+  ::CloseHandle(log);
+  run.log = ReadFileBytes(folder / "log.txt");
+  return run;
+}
+
+// The names in `folder` as UTF-8, sorted, one a line.
+std::string Names(const fs::path& folder) {
+  std::string names;
+  for (const fs::path& name : std::set<fs::path>(fs::directory_iterator(folder), {}))
+    names += PathText(name.filename()) + "\n";
+  return names;
+}
+
+const std::string kExamples = KARVONEL_SOURCE_DIR "/examples/points.csv";
+const std::string kGolden = KARVONEL_SOURCE_DIR "/tests/e2e/expected/points.igs";
+
+// "\" separates folders: the output of a name without a full stop in a folder
+// with one is that name plus ".igs", the same bytes as on Linux, and named
+// exactly so for the system, not in some code page's approximation.
+TEST(ConvertExe, DriveLetterBackslashesAndJapaneseNames) {
+  TempDir dir;
+  const fs::path folder = dir.Path() / u8"測定.2024";
+  fs::create_directory(folder);
+  fs::copy_file(kExamples, folder / u8"点群");
+  fs::copy_file(kExamples, folder / u8"第2回.csv");
+  const std::string at = PathText(dir.Path());
+  ASSERT_EQ(at.substr(1, 2), ":\\") << "a drive letter: " << at;
+
+  const Outcome run =
+      Convert(dir.Path(), L"\"" + (folder / L"点群").wstring() + L"\" 測定.2024\\第2回.csv");
+  EXPECT_EQ(run.status, 0u);
+  EXPECT_EQ(run.log, at + "\\測定.2024\\点群: 変換しました: " + at +
+                         "\\測定.2024\\点群.igs\r\n"
+                         "測定.2024\\第2回.csv: 変換しました: 測定.2024\\第2回.igs\r\n");
+  EXPECT_EQ(Names(folder), "点群\n点群.igs\n第2回.csv\n第2回.igs\n");
+  EXPECT_EQ(ReadFileBytes(folder / u8"点群.igs"), ReadFileBytes(kGolden));
+  EXPECT_EQ(ReadFileBytes(folder / u8"第2回.igs"), ReadFileBytes(kGolden));
+  EXPECT_EQ(Names(dir.Path()), "log.txt\npara.sec\n測定.2024\n")
+      << "para.sec in the current folder";
+}
+
+// para.sec locked by a conversion in another process: this one is refused with
+// the lock's message before any output is written, and runs once the other
+// lets go.
+TEST(ConvertExe, SectionFileLockedInAnotherProcess) {
+  TempDir dir;
+  testing::WriteFileBytes(dir / "pts.csv", "1,2,3\r\n");
+  testing::WriteFileBytes(dir / "pts.igs", "earlier");
+  auto held = NativeFile::Open(dir / "para.sec", NativeFile::Mode::kReadWriteKeep);
+  ASSERT_TRUE(held && held->TryLock());
+
+  const Outcome refused = Convert(dir.Path(), L"pts.csv");
+  EXPECT_EQ(refused.status, 1u);
+  EXPECT_EQ(refused.log, "pts.csv: 作業ファイルを別の変換が使用中です：" +
+                             PathText(dir / "para.sec") +
+                             " その変換が終わってから、やり直してください\r\n");
+  EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "earlier");
+  EXPECT_EQ(Names(dir.Path()), "log.txt\npara.sec\npts.csv\npts.igs\n") << "a temporary file left";
+
+  ASSERT_TRUE(held->Close());
+  const Outcome again = Convert(dir.Path(), L"pts.csv");
+  EXPECT_EQ(again.status, 0u) << again.log;
+  EXPECT_EQ(ReadFileBytes(dir / "pts.igs").size(), 9u * 82)
+      << "Start, 4 Global, 3 point, Terminate";
+}
+
+}  // namespace
+}  // namespace karvonel
