@@ -9,113 +9,13 @@
 
 #include "platform/buffer_copy.h"
 #include "platform/native_file.h"
+#include "platform/windows_errors.h"
 
 namespace karvonel::platform {
 namespace {
 
 HANDLE AsHandle(void* handle) {
   return static_cast<HANDLE>(handle);
-}
-
-// The nearest errno value, so callers test `code` the same way everywhere.
-int ErrnoFor(DWORD code) {
-  switch (code) {
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-      return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-      return EINVAL;
-    case ERROR_DIRECTORY:
-      return ENOTDIR;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ENAMETOOLONG;
-    case ERROR_NOT_READY:
-      return EAGAIN;
-    default:
-      return EIO;
-  }
-}
-
-std::string Utf8FromWide(const wchar_t* text, int length) {
-  if (length <= 0)
-    return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (size <= 0)
-    return {};
-  std::string out(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-// The system's own message for `code`, in the user's language, as UTF-8.
-std::string SystemMessage(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text;
-  if (length > 0 && buffer != nullptr) {
-    DWORD end = length;
-    while (end > 0 &&
-           (buffer[end - 1] == L'\r' || buffer[end - 1] == L'\n' || buffer[end - 1] == L' ')) {
-      --end;
-    }
-    text = Utf8FromWide(buffer, static_cast<int>(end));
-  }
-  if (buffer != nullptr)
-    ::LocalFree(buffer);
-  if (text.empty()) {
-    char fallback[40];
-    std::snprintf(fallback, sizeof fallback, "Windows error %lu", static_cast<unsigned long>(code));
-    text = fallback;
-  }
-  return text;
-}
-
-SystemError ErrorFor(DWORD code) {
-  return {ErrnoFor(code), SystemMessage(code)};
-}
-
-Unexpected<SystemError> Failed(DWORD code) {
-  return Unexpected{ErrorFor(code)};
-}
-
-Unexpected<SystemError> Failed() {
-  return Failed(::GetLastError());
-}
-
-FileInfo InfoFrom(const BY_HANDLE_FILE_INFORMATION& status) {
-  FileInfo info;
-  info.id = {status.dwVolumeSerialNumber,
-             (static_cast<std::uint64_t>(status.nFileIndexHigh) << 32) | status.nFileIndexLow};
-  info.links = status.nNumberOfLinks;
-  info.mode = (status.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
-  if ((status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    info.kind = FileKind::kDirectory;
-    return info;
-  }
-  info.kind = FileKind::kRegular;
-  info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(status.nFileSizeHigh) << 32) |
-                                        status.nFileSizeLow);
-  info.stamp = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(status.ftLastWriteTime.dwHighDateTime) << 32) |
-      status.ftLastWriteTime.dwLowDateTime);
-  return info;
 }
 
 // ReadFile and WriteFile take 32-bit counts; larger requests go in pieces.
@@ -211,24 +111,6 @@ SystemResult<FileInfo> NativeFile::Info() const {
   return InfoFrom(status);
 }
 
-SystemResult<FileInfo> InfoOf(const std::filesystem::path& path) {
-  // Opened for nothing but its attributes; a folder needs BACKUP_SEMANTICS.
-  const HANDLE handle =
-      ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
-    return Failed();
-  FileInfo info;
-  BY_HANDLE_FILE_INFORMATION status{};
-  const bool disk = ::GetFileType(handle) == FILE_TYPE_DISK;
-  const bool known = disk && ::GetFileInformationByHandle(handle, &status);
-  const DWORD code = ::GetLastError();
-  ::CloseHandle(handle);
-  if (disk && !known)
-    return Failed(code);
-  return disk ? InfoFrom(status) : info;
-}
-
 Status NativeFile::TakeModeOf(const FileInfo&) {
   // Windows keeps no permission bits beside the read-only attribute, and a
   // read-only file is never replaced.
@@ -319,54 +201,6 @@ Status NativeFile::Close() {
 Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& target,
                                            std::uint64_t size) {
   return CopyThroughBuffer(source, target, size);
-}
-
-Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
-  // WRITE_THROUGH: the call returns only once the new name is on the disk.
-  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return Failed();
-  return {};
-}
-
-void RemoveFileQuietly(const std::filesystem::path& path) {
-  ::DeleteFileW(path.c_str());
-}
-
-std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
-                                                       std::string_view prefix) {
-  std::vector<std::filesystem::path> entries;
-  WIN32_FIND_DATAW found{};
-  const std::filesystem::path pattern =
-      (folder.empty() ? std::filesystem::path(".") : folder) / "*";
-  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return entries;
-  do {
-    const std::string name =
-        Utf8FromWide(found.cFileName, static_cast<int>(wcslen(found.cFileName)));
-    if (std::string_view(name).starts_with(prefix))
-      entries.push_back(folder / found.cFileName);
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return entries;
-}
-
-std::int64_t CurrentProcessId() {
-  return static_cast<std::int64_t>(::GetCurrentProcessId());
-}
-
-bool ProcessIsGone(std::int64_t pid) {
-  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr)
-    return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
-  const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-  ::CloseHandle(process);
-  return ended;
-}
-
-std::string PathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
 }
 
 }  // namespace karvonel::platform
