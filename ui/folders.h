@@ -68,10 +68,6 @@ std::filesystem::path AbsoluteFolder(const std::filesystem::path& folder);
 
 // The file system path for a path text, in the system's file name encoding.
 std::filesystem::path FsPath(const QString& path);
-// A path that already is the file system's stays as it is.
-inline const std::filesystem::path& FsPath(const std::filesystem::path& path) {
-  return path;
-}
 
 // The text that shows `path`, "/"-separated; on Linux, bytes that are not
 // UTF-8 show as U+FFFD. For showing only: it does not name the file again.

@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <exception>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -248,21 +247,15 @@ void FrmKarvonel::Txt2_Change() {
 
 void FrmKarvonel::Cmd1_Click() {
   conversion::ConversionRequest request;
-  request.in_path = FsPath(in_path_);
-  request.out_path = FsPath(out_path_);
+  request.in_path = in_path_;
+  request.out_path = out_path_;
   QString message;
   {
     ConversionProgress progress(this, progress_delay_);
     request.progress = [&progress](std::uint64_t done, std::uint64_t total) {
       return progress.Update(done, total);
     };
-    try {
-      message =
-          QString::fromStdString(conversion::ResultMessage(conversion::RunConversion(request)));
-    } catch (const std::exception& error) {  // out of memory, say: report, keep running
-      message =
-          QStringLiteral("変換できませんでした。\n%1").arg(QString::fromLocal8Bit(error.what()));
-    }
+    message = QString::fromStdString(conversion::ResultMessage(conversion::RunConversion(request)));
   }
   show_message_(message);
 }
