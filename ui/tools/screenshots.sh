@@ -1,7 +1,7 @@
 #!/bin/sh
-# Takes screenshots of the main window and the About window as a user sees
-# them, on a virtual X server, and writes docs/main-window.png and
-# docs/about-window.png.
+# Takes screenshots of the main window, the About window and the note after a
+# conversion of a list with a header line, as a user sees them, on a virtual X
+# server: docs/main-window.png, docs/about-window.png, docs/warning-message.png.
 #
 #   ui/tools/screenshots.sh [path/to/karvonel]     (default: build/ui/karvonel)
 #
@@ -52,5 +52,24 @@ xdotool key --clearmodifiers alt+f
 sleep 0.5
 xdotool key --clearmodifiers x
 wait "$pid"
-trap - EXIT
-echo "wrote docs/main-window.png and docs/about-window.png"
+
+# A list with a header line, converted with a click on 変　換.
+work=$(mktemp -d)
+{ printf 'X,Y,Z\r\n'; cat points.csv; } >"$work/points.csv"
+cd "$work"
+QT_QPA_PLATFORM=xcb "$program" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+main=$(xdotool search --sync --onlyvisible --name '^Karvonel$' | head -n 1)
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+sleep 1
+xdotool key --clearmodifiers Tab Tab Down
+sleep 1
+xdotool mousemove --window "$main" 46 341 click 1
+box=$(xdotool search --sync --onlyvisible --name '^PrjKarvonel$' | head -n 1)
+sleep 1
+import -frame -window "$box" "$repo/docs/warning-message.png"
+xdotool key --clearmodifiers Return
+sleep 0.5
+kill "$pid"
+echo "wrote docs/main-window.png, docs/about-window.png and docs/warning-message.png"
