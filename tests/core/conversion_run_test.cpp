@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <fstream>
 #include <new>
@@ -89,6 +90,16 @@ TEST_F(ConversionRun, ClockIsReadOnceAndStampsBothFields) {
   EXPECT_EQ(calls, 1);
   EXPECT_NE(Output().find("15H20261206.235959,0.01"), std::string::npos);
   EXPECT_NE(Output().find("0,15H20261206.235959,0;"), std::string::npos);
+}
+
+// The stamp without a clock of the caller's: the calendar's date now.
+TEST(SystemLocalTime, IsTodaysDate) {
+  const std::time_t now = std::time(nullptr);
+  const std::tm today = *std::localtime(&now);
+  const iges::LocalTime time = SystemLocalTime();
+  EXPECT_EQ(time.year, today.tm_year + 1900);
+  EXPECT_EQ(time.month, today.tm_mon + 1);
+  EXPECT_EQ(time.day, today.tm_mday);
 }
 
 TEST_F(ConversionRun, SecondRunStartsAfresh) {
