@@ -6,8 +6,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <new>
 #include <string>
