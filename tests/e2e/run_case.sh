@@ -66,7 +66,8 @@ for step in "${steps[@]}"; do
     user)
       [[ $(id -u) == 0 ]] || skip "needs root to run as another user"
       chown -R nobody "$scene"; run_as=nobody ;;
-    lock) (exec 9<>"$scene/$a" && flock -n 9 && exec sleep 60) & holder=$!; sleep 0.2 ;;
+    # Even a shared lock of another process keeps a conversion out.
+    lock) (exec 9<>"$scene/$a" && flock -s -n 9 && exec sleep 60) & holder=$!; sleep 0.2 ;;
     zeros) stdin_from="zeros:$a" ;;
     limit) [[ -z ${KARVONEL_SANITIZED:-} ]] || skip "limits and sanitizers do not mix"
       limits+=("-$a" "$b") ;;
