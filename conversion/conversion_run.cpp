@@ -165,15 +165,15 @@ Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& reques
 
 // Copies the Parameter Data records from "para.sec" behind the Directory Entry
 // records in the output.
-Result<void, ConversionError> AppendSection(const ConversionRequest& request,
-                                            const fs::path& section_path, NativeFile& section,
-                                            std::int32_t records, NativeFile& output) {
+Result<void, ConversionError> AppendSection(const fs::path& section_path, NativeFile& section,
+                                            std::int32_t records, const fs::path& out_path,
+                                            NativeFile& output) {
   if (auto rewound = section.Rewind(); !rewound)
     return Fail(ErrorKind::kReadFailed, section_path, rewound.error().reason);
   const std::uint64_t expected = static_cast<std::uint64_t>(records) * iges::kRecordBytes;
   const auto copied = platform::CopyBytes(section, output, expected);
   if (!copied && copied.error().in_target)
-    return Fail(ErrorKind::kWriteFailed, request.out_path, copied.error().system.reason);
+    return Fail(ErrorKind::kWriteFailed, out_path, copied.error().system.reason);
   if (!copied)
     return Fail(ErrorKind::kReadFailed, section_path, copied.error().system.reason);
   if (*copied != expected)
@@ -207,6 +207,9 @@ ConversionResult Convert(const ConversionRequest& request) {
   if (!section_file)
     return Unexpected{section_file.error()};
 
+  const auto output_failed = [&request](const platform::SystemError& error) {
+    return Fail(ErrorKind::kWriteFailed, request.out_path, error.reason);
+  };
   BufferedWriter out(output.File(), kWritebackEvery);
   BufferedWriter section(*section_file);
   iges::WriteStartGlobal(request.clock ? request.clock() : SystemLocalTime(), out);
@@ -226,7 +229,7 @@ ConversionResult Convert(const ConversionRequest& request) {
   Counters counters;
   ConversionResult points = ConvertPoints(request, reader, total, out, section, counters);
   if (out.Failed())
-    points = Fail(ErrorKind::kWriteFailed, request.out_path, out.Error().reason);
+    points = output_failed(out.Error());
   else if (section.Failed())
     points = Fail(ErrorKind::kWriteFailed, section_path, section.Error().reason);
   // "para.sec" holds whole records, those of the points written and nothing
@@ -250,26 +253,26 @@ ConversionResult Convert(const ConversionRequest& request) {
   // The Parameter Data section behind the Directory Entry section, then the
   // Terminate record.
   if (auto written = out.Flush(); !written)
-    return Fail(ErrorKind::kWriteFailed, request.out_path, written.error().reason);
+    return output_failed(written.error());
   if (!go_on(input_size))
     return Fail(ErrorKind::kCancelled);
-  if (auto appended =
-          AppendSection(request, section_path, *section_file, counters.PdSeq - 1, output.File());
+  if (auto appended = AppendSection(section_path, *section_file, counters.PdSeq - 1,
+                                    request.out_path, output.File());
       !appended) {
     return Unexpected{appended.error()};
   }
   iges::WriteTerminate(counters.DeSeq, counters.PdSeq, out);
   if (auto written = out.Flush(); !written)
-    return Fail(ErrorKind::kWriteFailed, request.out_path, written.error().reason);
+    return output_failed(written.error());
   if (!go_on(input_size + tail / 2))
     return Fail(ErrorKind::kCancelled);
   if (auto synced = output.File().Sync(); !synced)
-    return Fail(ErrorKind::kWriteFailed, request.out_path, synced.error().reason);
+    return output_failed(synced.error());
   // The last moment to cancel: the rename that follows gives the file its name.
   if (!go_on(total))
     return Fail(ErrorKind::kCancelled);
   if (auto committed = output.Commit(); !committed)
-    return Fail(ErrorKind::kWriteFailed, request.out_path, committed.error().reason);
+    return output_failed(committed.error());
   return points;
 }
 

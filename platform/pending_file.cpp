@@ -46,7 +46,6 @@ PendingFile::~PendingFile() {
 }
 
 Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
-  RemoveStaleTemporaries();
   if (auto unnamed = NativeFile::OpenUnnamed(folder_)) {
     file_ = std::move(*unnamed);
   } else if (unnamed.error().code != EOPNOTSUPP) {
@@ -62,6 +61,8 @@ Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
 }
 
 Status PendingFile::CreateNamed() {
+  // Only where files are named from the start can a killed process leave one.
+  RemoveStaleTemporaries();
   for (int attempt = 0;; ++attempt) {
     // The name is kept before the file exists, so that it is removed again
     // whatever follows.

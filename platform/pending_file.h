@@ -20,8 +20,8 @@ class PendingFile {
   // Creates the file in the target's folder, so that the final rename stays
   // within one file system: without a name where the system allows (nothing is
   // left behind however the process ends), else under a short temporary name
-  // of a fixed form (TemporaryName); such names left by processes that are
-  // gone are removed first. The new file takes the owner, group and permission
+  // of a fixed form (TemporaryName), after removing such names left by
+  // processes that are gone. The new file takes the owner, group and permission
   // bits of `earlier`, the regular file now at the target, if any.
   Status Create(const std::optional<FileInfo>& earlier);
   NativeFile& File() { return file_; }
