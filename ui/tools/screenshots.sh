@@ -23,17 +23,21 @@ if command -v openbox >/dev/null 2>&1; then
   sleep 1
 fi
 
-cd "$repo/examples"
-QT_QPA_PLATFORM=xcb "$program" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+# Starts the program in the current folder and chooses its point list as a
+# user would: Tab to the file list, Down. Sets pid and main.
+start_and_choose() {
+  QT_QPA_PLATFORM=xcb "$program" &
+  pid=$!
+  main=$(xdotool search --sync --onlyvisible --name '^Karvonel$' | head -n 1)
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  sleep 1
+  xdotool key --clearmodifiers Tab Tab Down
+  sleep 1
+}
 
-main=$(xdotool search --sync --onlyvisible --name '^Karvonel$' | head -n 1)
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-sleep 1
-# Choose the sample point list as a user would: Tab to the file list, Down.
-xdotool key --clearmodifiers Tab Tab Down
-sleep 1
+cd "$repo/examples"
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+start_and_choose
 import -frame -window "$main" "$repo/docs/main-window.png"
 
 # Help > version display.
@@ -57,14 +61,8 @@ wait "$pid"
 work=$(mktemp -d)
 { printf 'X,Y,Z\r\n'; cat points.csv; } >"$work/points.csv"
 cd "$work"
-QT_QPA_PLATFORM=xcb "$program" &
-pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-main=$(xdotool search --sync --onlyvisible --name '^Karvonel$' | head -n 1)
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-sleep 1
-xdotool key --clearmodifiers Tab Tab Down
-sleep 1
+start_and_choose
 xdotool mousemove --window "$main" 46 341 click 1
 box=$(xdotool search --sync --onlyvisible --name '^PrjKarvonel$' | head -n 1)
 sleep 1
