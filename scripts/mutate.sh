@@ -12,7 +12,8 @@
 # REV (default HEAD) picks the commit; WORK (default /tmp/karvonel-mutate) the
 # scratch folder, which a later run at the same commit reuses; JOBS (default 2)
 # the parallel compile and test jobs; COMPILE_ONLY=1 only checks that each
-# fault applies and compiles. The report goes to standard output, progress to
+# fault applies and compiles; EVERY_KILLER=1 runs the whole suite for each
+# fault and names every test that fails, which shows the tests no fault needs. The report goes to standard output, progress to
 # standard error. The project's own files are only read.
 set -euo pipefail
 
@@ -98,8 +99,9 @@ fi
 build_all() { nice -n 10 ninja -C "$build" -j"$jobs" "$@" </dev/null; }
 run_tests() {
   find "$build" -name para.sec -delete  # no run inherits another's section file
-  (cd "$build" && nice -n 10 ctest -j"$jobs" --timeout 120 --stop-on-failure \
-    --output-on-failure </dev/null)
+  local stop=--stop-on-failure
+  [ "${EVERY_KILLER:-0}" = 1 ] && stop=
+  (cd "$build" && nice -n 10 ctest -j"$jobs" --timeout 120 $stop --output-on-failure </dev/null)
 }
 build_all >"$logs/build.log" 2>&1 || { tail -40 "$logs/build.log" >&2; exit 1; }
 if [ "${COMPILE_ONLY:-0}" != 1 ]; then
@@ -129,7 +131,8 @@ for row in "${faults[@]}"; do
     result=survived
   else
     result=killed
-    detail=$(sed -n '1s/^[0-9]*://p' "$build/Testing/Temporary/LastTestsFailed.log" 2>/dev/null || true)
+    detail=$(sed -n 's/^[0-9]*://p' "$build/Testing/Temporary/LastTestsFailed.log" 2>/dev/null |
+      paste -sd' ' || true)
   fi
   restore "$file"
   printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$file" "$result" "$((SECONDS - start))" "$detail" \

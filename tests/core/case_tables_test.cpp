@@ -2,11 +2,7 @@
 // tests/core/cases/ (their form: tests/support/case_table.h).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <charconv>
-#include <cmath>
-#include <cstring>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,7 +17,6 @@
 #include "iges/start_global.h"
 #include "iges/terminate.h"
 #include "tests/support/case_table.h"
-#include "tests/support/rounding.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel {
@@ -171,53 +166,6 @@ TEST(CaseTable, OutputPath) {
   for (const auto& row : Table("output_path.tsv")) {
     SCOPED_TRACE(row.where);
     EXPECT_EQ(conversion::OutputPathFor(row[0], row[1] == "/ and \\"), row[2]);
-  }
-}
-
-// Properties over many values, against the standard library's own reading.
-
-void ExpectReadsBackRounded(double value) {
-  const std::string text = iges::NumberText(value);
-  double read = 0;
-  const auto result = std::from_chars(text.data() + 1, text.data() + text.size(), read);
-  ASSERT_EQ(result.ptr, text.data() + text.size()) << text;
-  ASSERT_EQ(text[0] == '-' ? -read : read, testing::Rounded15(value)) << text;
-  // No trailing zero in a fraction or a mantissa, no "0" before the mark.
-  const std::size_t mark = text.find('.');
-  if (mark != std::string::npos) {
-    ASSERT_NE(text[std::min(text.find('E'), text.size()) - 1], '0') << text;
-    ASSERT_FALSE(mark == 2 && text[1] == '0') << text;
-  }
-}
-
-TEST(NumberText, ReadsBackAsTheValueRoundedTo15Digits) {
-  std::mt19937_64 random(7);
-  std::uniform_int_distribution<std::int64_t> whole(-999999999999999, 999999999999999);
-  std::uniform_int_distribution<int> scale(0, 22);
-  for (int i = 0; i < 200000; ++i) {
-    ExpectReadsBackRounded(static_cast<double>(whole(random)) / std::pow(10.0, scale(random)));
-    const std::uint64_t bits = random();
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    if (std::isfinite(value) && value != 0)
-      ExpectReadsBackRounded(value);
-  }
-}
-
-TEST(LeadingNumber, PlainDecimalsReadAsTheStandardLibraryReadsThem) {
-  std::mt19937_64 random(3);
-  for (int i = 0; i < 100000; ++i) {
-    std::string text = (random() & 1) ? "-" : "";
-    const int digits = std::uniform_int_distribution<int>(1, 25)(random);
-    const int point = std::uniform_int_distribution<int>(0, digits)(random);
-    for (int k = 0; k < digits; ++k) {
-      if (k == point)
-        text += '.';
-      text += static_cast<char>('0' + random() % 10);
-    }
-    const double expected = Number(text);
-    ASSERT_EQ(conversion::LeadingNumber(text).value, expected) << text;
-    ASSERT_EQ(conversion::LeadingNumber(text + ",9").value, expected) << text;
   }
 }
 

@@ -77,7 +77,7 @@ class ConversionRun : public ::testing::Test {
 
 std::string Lines(const std::string& line, int times) {
   std::string text;
-  for (int i = 0; i < times; ++i)
+  while (times-- > 0)
     text += line;
   return text;
 }
@@ -113,16 +113,6 @@ TEST_F(ConversionRun, SecondRunStartsAfresh) {
       "116, 1, 2, 0;                                                          1P      1\r\n";
   EXPECT_EQ(ReadFileBytes(dir_ / "para.sec"), parameters);
   EXPECT_NE(Output().find(parameters + "S      1G      4D      2P      1"), std::string::npos);
-}
-
-TEST_F(ConversionRun, NoFileChosenTouchesNothing) {
-  ConversionRequest request = Request("1,2,3\n");
-  request.in_path.clear();
-  const ConversionResult result = RunConversion(request);
-  ASSERT_FALSE(result);
-  EXPECT_EQ(result.error().kind, ErrorKind::kNoFileChosen);
-  EXPECT_EQ(ResultMessage(result), "ファイル名を選択してください");
-  EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs");
 }
 
 TEST_F(ConversionRun, ProgressCoversReadingCopyingAndFlushing) {

@@ -1,20 +1,18 @@
 // A whole conversion of arbitrary bytes. It either converts every point, each
-// written as its value rounded to 15 significant digits (read back with
-// std::from_chars, worked out with std::to_chars) in a file that passes the
-// structure check, or refuses a line that exists and is what the refusal says,
-// after lines that are not; a refusal leaves the earlier output as it was, and
-// nothing but the input, the output and para.sec is ever left behind.
-#include <signal.h>
-#include <unistd.h>
-
+// written as its value rounded to 15 significant digits in a file that passes
+// the structure check, or refuses a line that exists and is what the refusal
+// says, after lines that are not; a refusal leaves the earlier output as it
+// was, and nothing but the input, the output and para.sec is left behind.
+// Where std::from_chars reads a whole field, the point has the value it reads.
+// The files go to the folder KARVONEL_FUZZ_DIR names.
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,47 +31,14 @@ using karvonel::conversion::ErrorKind;
 
 constexpr char kEarlierOutput[] = "an earlier output file, to be kept on failure\r\n";
 
-// One folder per process, in memory where the system has one: every run
-// writes, syncs and renames files. libFuzzer ends its process without running
-// exit handlers, so each process also removes the folders of processes that
-// are gone.
-const fs::path& WorkFolder() {
-  static const fs::path folder = [] {
-    const fs::path base =
-        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    const std::string prefix = "karvonel-fuzz-";
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(base, ignored)) {
-      const std::string name = entry.path().filename().string();
-      const long pid = name.rfind(prefix, 0) == 0 ? std::atol(name.c_str() + prefix.size()) : 0;
-      if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-        fs::remove_all(entry.path(), ignored);
-    }
-    fs::path path = base / (prefix + std::to_string(::getpid()));
-    fs::create_directories(path);
-    return path;
-  }();
-  // Registered once `folder` is complete, so it runs before `folder` goes.
-  static const bool cleanup = [] {
-    std::atexit([] {  // the replay main ends normally
-      std::error_code ignored;
-      fs::remove_all(WorkFolder(), ignored);
-    });
-    return true;
-  }();
-  (void)cleanup;
-  return folder;
-}
-
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteAll(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  FUZZ_CHECK(out.good(), "cannot write %s", path.c_str());
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The lines of a point list: a byte-order mark at the start dropped; CR LF, CR
@@ -103,32 +68,55 @@ std::string Refusal(std::string_view line) {
   return status == karvonel::iges::PointStatus::kDataTooLong ? "data too long" : "";
 }
 
+// The number std::from_chars reads in a whole field of digits, signs, marks
+// and exponents, blanks and tabs dropped and D taken for E; nothing when it
+// reads less than the whole field or a value out of range.
+std::optional<double> PlainNumber(std::string_view field) {
+  std::string plain;
+  for (char c : field) {
+    if (c != ' ' && c != '\t')
+      plain += (c == 'D' || c == 'd') ? 'e' : c;
+  }
+  double value = 0;
+  const char* end = plain.data() + plain.size();
+  if (plain.empty() || plain.find_first_not_of("0123456789.eE+-") != std::string::npos)
+    return std::nullopt;
+  const auto read = std::from_chars(plain.data(), end, value);
+  return read.ptr == end && read.ec == std::errc() ? std::optional(value) : std::nullopt;
+}
+
 void CheckConverted(const std::string& file, const std::string& section,
                     const std::vector<std::string_view>& lines) {
-  std::vector<karvonel::conversion::PointLine> points;
+  std::vector<double> expected;
   for (std::string_view line : lines) {
     FUZZ_CHECK(Refusal(line).empty(), "converted a line of %s", Refusal(line).c_str());
-    if (const auto point = karvonel::conversion::ParsePointLine(line); point.has_point)
-      points.push_back(point);
-  }
-  std::size_t index = 0;
-  const auto structure = karvonel::testing::InspectIges(file, [&](const auto& entity) {
-    FUZZ_CHECK(index < points.size(), "more entities than points");
-    const double xyz[3] = {points[index].x, points[index].y, points[index].z};
-    for (std::size_t k = 0; k < 3; ++k) {
-      const std::string& text = entity.parameters[k + 1];
-      double read = 0;
-      std::from_chars(text.data(), text.data() + text.size(), read);
-      FUZZ_CHECK(read == karvonel::testing::Rounded15(xyz[k]),
-                 "point %zu coordinate %zu written '%s' for %.17g", index + 1, k, text.c_str(),
-                 xyz[k]);
+    const auto point = karvonel::conversion::ParsePointLine(line);
+    if (!point.has_point)
+      continue;
+    expected.insert(expected.end(), {point.x, point.y, point.z});
+    for (std::size_t k = 0, start = 0; k < 3 && start <= line.size(); ++k) {
+      const std::size_t comma = std::min(line.find(',', start), line.size());
+      const auto plain = PlainNumber(line.substr(start, comma - start));
+      FUZZ_CHECK(!plain || *plain == expected[expected.size() - 3 + k],
+                 "field %zu of '%.*s' read as %.17g, not %.17g", k + 1,
+                 static_cast<int>(line.size()), line.data(), expected[expected.size() - 3 + k],
+                 plain.value_or(0));
+      start = comma + 1;
     }
-    ++index;
-  });
-  FUZZ_CHECK(!structure.problem, "%s", structure.problem->c_str());
-  FUZZ_CHECK(index == points.size(), "%zu entities for %zu points", index, points.size());
+  }
+  std::vector<std::string> written;
+  const auto problem = karvonel::testing::IgesProblem(file, &written);
+  FUZZ_CHECK(!problem, "%s", problem->c_str());
+  FUZZ_CHECK(written.size() == expected.size(), "%zu coordinates for %zu", written.size(),
+             expected.size());
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    double read = 0;
+    std::from_chars(written[i].data(), written[i].data() + written[i].size(), read);
+    FUZZ_CHECK(read == karvonel::testing::Rounded15(expected[i]),
+               "coordinate %zu written '%s' for %.17g", i + 1, written[i].c_str(), expected[i]);
+  }
   FUZZ_CHECK(file.compare(3 * 82, 18, "15H20261206.102345") == 0, "not the fixed clock's stamp");
-  const std::size_t p_bytes = points.size() * 82;
+  const std::size_t p_bytes = written.size() / 3 * 82;
   FUZZ_CHECK(section == file.substr(file.size() - 82 - p_bytes, p_bytes),
              "para.sec differs from the P section");
 }
@@ -172,32 +160,32 @@ std::string Placed(std::string_view data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const char* const folder = std::getenv("KARVONEL_FUZZ_DIR");
+  FUZZ_CHECK(folder != nullptr && fs::is_directory(folder), "KARVONEL_FUZZ_DIR is no folder");
+  static const bool emptied = [] {  // of what an earlier process left
+    for (const auto& entry : fs::directory_iterator(folder))
+      fs::remove_all(entry.path());
+    return true;
+  }();
+  (void)emptied;
   const std::string input = Placed({reinterpret_cast<const char*>(data), size});
-  const fs::path& folder = WorkFolder();
   karvonel::conversion::ConversionRequest request;
-  request.in_path = folder / "points.csv";
-  request.out_path = folder / "points.igs";
-  request.section_path = folder / "para.sec";
+  request.in_path = fs::path(folder) / "points.csv";
+  request.out_path = fs::path(folder) / "points.igs";
+  request.section_path = fs::path(folder) / "para.sec";
   request.clock = [] { return karvonel::iges::LocalTime{2026, 12, 6, 10, 23, 45}; };
   WriteAll(request.in_path, input);
   WriteAll(request.out_path, kEarlierOutput);
 
   const auto result = karvonel::conversion::RunConversion(request);
-  const std::string message = karvonel::conversion::ResultMessage(result);
   const std::vector<std::string_view> lines = Lines(input);
   if (result) {
     CheckConverted(ReadAll(request.out_path), ReadAll(request.section_path), lines);
   } else {
-    CheckRefused(result.error(), message, lines);
+    CheckRefused(result.error(), karvonel::conversion::ResultMessage(result), lines);
     FUZZ_CHECK(ReadAll(request.out_path) == kEarlierOutput, "the earlier output changed");
   }
-  std::size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    const std::string name = entry.path().filename().string();
-    FUZZ_CHECK(name == "points.csv" || name == "points.igs" || name == "para.sec",
-               "left behind: %s", name.c_str());
-    ++files;
-  }
-  FUZZ_CHECK(files == 3, "%zu files in the work folder", files);
+  const auto files = std::distance(fs::directory_iterator(folder), {});
+  FUZZ_CHECK(files == 3, "%td files in the work folder, not the input, output and para.sec", files);
   return 0;
 }

@@ -1,8 +1,11 @@
 // A checker, for tests, of the fixed form of the IGES files the converter
-// writes: it reports the first problem it finds, naming the record.
+// writes: every record 80 columns and CR LF; column 73 the section letter and
+// 74-80 the record's number in its section; one S, four G, two D and one P
+// record a point, one T that counts them; each point's D records of type 116
+// pointing to its P record, which points back and holds "116," and three
+// numbers ended by ";".
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,33 +13,9 @@
 
 namespace karvonel::testing {
 
-// One point entity as the file states it.
-struct IgesEntity {
-  int de_seq = 0;                       // sequence number of its first D record
-  std::vector<std::string> parameters;  // "116" and the three coordinates, blanks trimmed
-};
-
-struct IgesStructure {
-  // The first problem, e.g. "record 11 (P 2): DE pointer 5, expected 3"; empty
-  // when the file passed every check.
-  std::optional<std::string> problem;
-};
-
-// Checks the whole file:
-//  - every record is 80 bytes and CR LF, nothing after the last;
-//  - column 73 holds the section letter and columns 74 to 80 number the
-//    records of each section from 1: one S, four G, two D per point, one P per
-//    point, one T;
-//  - point n has type 116 in both D records, the pointer n to its P record in
-//    D record 2n - 1, a parameter line count of 1 in D record 2n, and its P
-//    record points back to D 2n - 1 and holds "116," and three numbers
-//    separated by commas and ended by ";";
-//  - the Terminate record counts the S, G, D and P records.
-// `on_entity`, when set, is called for each entity whose records passed.
-IgesStructure InspectIges(std::string_view file_bytes,
-                          const std::function<void(const IgesEntity&)>& on_entity = {});
-
-// The first problem InspectIges finds, or nothing for a well-formed file.
-std::optional<std::string> CheckIgesStructure(std::string_view file_bytes);
+// The first problem, naming its record, or nothing. `coordinates`, when
+// given, receives the three coordinate texts of each point in turn.
+std::optional<std::string> IgesProblem(std::string_view bytes,
+                                       std::vector<std::string>* coordinates = nullptr);
 
 }  // namespace karvonel::testing
