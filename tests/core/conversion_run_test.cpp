@@ -68,7 +68,7 @@ class ConversionRun : public ::testing::Test {
   // A refused run leaves the earlier output and no other file behind.
   void ExpectNothingChanged() {
     EXPECT_EQ(Output(), kEarlier);
-    EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec");
+    EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec\n");
     EXPECT_EQ(ReadFileBytes(dir_ / "para.sec").size() % 82, 0u) << "para.sec cuts a record";
   }
 

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,9 +22,20 @@
 #include "conversion/line_reader.h"
 #include "conversion/point_line.h"
 #include "iges/point_entity.h"
-#include "tests/fuzz/fuzz_check.h"
 #include "tests/structure/iges_structure.h"
 #include "tests/support/rounding.h"
+
+// Reports a broken property with its details and aborts, so that libFuzzer
+// saves the input and the replay test fails.
+#define FUZZ_CHECK(condition, ...)                                                            \
+  do {                                                                                        \
+    if (!(condition)) {                                                                       \
+      std::fprintf(stderr, "%s:%d: property failed: %s\n  ", __FILE__, __LINE__, #condition); \
+      std::fprintf(stderr, __VA_ARGS__);                                                      \
+      std::fprintf(stderr, "\n");                                                             \
+      std::abort();                                                                           \
+    }                                                                                         \
+  } while (false)
 
 namespace {
 
@@ -139,24 +152,6 @@ void CheckRefused(const karvonel::conversion::ConversionError& error, const std:
              "the message does not start with the line: %s", message.c_str());
 }
 
-// The reader takes the input a buffer at a time. An input that starts with
-// the byte 0xFF and two bytes k (little-endian) is the rest placed k bytes
-// before the end of the first buffer, behind blank lines, so that its lines
-// and line ends straddle the reader's refill.
-std::string Placed(std::string_view data) {
-  if (data.size() < 3 || data[0] != '\xFF')
-    return std::string(data);
-  const std::size_t k = static_cast<unsigned char>(data[1]) |
-                        (static_cast<std::size_t>(static_cast<unsigned char>(data[2])) << 8);
-  std::string placed;
-  const std::size_t padding = karvonel::conversion::LineReader::kBufferSize - k;
-  while (placed.size() < padding) {
-    placed.append(std::min<std::size_t>(30'000, padding - placed.size()) - 1, ' ');
-    placed += '\n';
-  }
-  return placed.append(data.substr(3));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -168,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return true;
   }();
   (void)emptied;
-  const std::string input = Placed({reinterpret_cast<const char*>(data), size});
+  const std::string input(reinterpret_cast<const char*>(data), size);
   karvonel::conversion::ConversionRequest request;
   request.in_path = fs::path(folder) / "points.csv";
   request.out_path = fs::path(folder) / "points.igs";
@@ -189,3 +184,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(files == 3, "%td files in the work folder, not the input, output and para.sec", files);
   return 0;
 }
+
+#ifdef KARVONEL_REPLAY_MAIN
+// Without libFuzzer: runs the saved inputs in the folder given, so that they
+// are a test in every build. Fails when there is none, so a missing corpus is
+// noticed.
+int main(int argc, char** argv) {
+  const std::set<fs::path> inputs =
+      argc == 2 ? std::set<fs::path>(fs::directory_iterator(argv[1]), {}) : std::set<fs::path>();
+  for (const fs::path& input : inputs) {
+    std::fprintf(stderr, "%s\n", input.c_str());
+    const std::string bytes = ReadAll(input);
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  }
+  std::fprintf(stderr, "%zu inputs passed\n", inputs.size());
+  return inputs.empty() ? 1 : 0;
+}
+#endif

@@ -7,9 +7,9 @@
 
 namespace karvonel::testing {
 
-// A new empty folder under the system's temporary folder, removed with its
-// contents when the object goes, unless KARVONEL_KEEP_TEST_FILES is set (so a
-// failing test's files can be read).
+// A new empty folder in the system's temporary folder, removed with what it
+// holds when the object goes, unless KARVONEL_KEEP_TEST_FILES is set (so that
+// a failed test's files can be read).
 class TempDir {
  public:
   TempDir();
@@ -24,11 +24,10 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// The whole file as bytes; fails the current test when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
-// The file names in `folder`, sorted, joined with "\n".
+// The names in `folder`, sorted, each followed by "\n".
 std::string ListFolder(const std::filesystem::path& folder);
 
 }  // namespace karvonel::testing
