@@ -12,15 +12,12 @@
 namespace karvonel::cli {
 namespace {
 
-using karvonel::testing::TempDir;
-using karvonel::testing::WriteFileBytes;
+const std::string kFullBar = "\r[" + std::string(40, '#') + "] 100%";
+const std::string kCleared = "\r" + std::string(48, ' ') + "\r";
 
 TEST(ProgressBar, DrawsOnlyAfterTheDelayAndClearsItself) {
   std::ostringstream out;
-  {
-    ProgressBar bar(out, std::chrono::hours(1));
-    bar.Update(50, 100);
-  }
+  ProgressBar(out, std::chrono::hours(1)).Update(50, 100);
   EXPECT_EQ(out.str(), "") << "a quick conversion shows no bar";
   {
     ProgressBar bar(out, std::chrono::milliseconds(0));
@@ -28,18 +25,17 @@ TEST(ProgressBar, DrawsOnlyAfterTheDelayAndClearsItself) {
     bar.Update(1, 4);  // the same share is not drawn twice
     bar.Update(4, 4);
   }
-  const std::string quarter = "\r[" + std::string(10, '#') + std::string(30, ' ') + "] 25%";
-  const std::string full = "\r[" + std::string(40, '#') + "] 100%";
-  EXPECT_EQ(out.str(), quarter + full + "\r" + std::string(48, ' ') + "\r");
+  EXPECT_EQ(out.str(),
+            "\r[" + std::string(10, '#') + std::string(30, ' ') + "] 25%" + kFullBar + kCleared);
 }
 
 // A bar on a terminal only: redirected, standard error holds the report alone.
 TEST(CommandLine, ProgressBarOnATerminalOnly) {
-  TempDir dir;
+  testing::TempDir dir;
   std::string input;
   for (int i = 0; i < 20000; ++i)
     input += "1,2,3\n";
-  WriteFileBytes(dir / "a.csv", input);
+  testing::WriteFileBytes(dir / "a.csv", input);
   const std::string in = (dir / "a.csv").string();
   const std::string report = in + ": 変換しました: " + (dir / "a.igs").string() + "\n";
   for (const bool terminal : {false, true}) {
@@ -47,20 +43,11 @@ TEST(CommandLine, ProgressBarOnATerminalOnly) {
     std::ostringstream out, err;
     Environment env{out, err, terminal, nullptr, {}, std::chrono::milliseconds(0)};
     EXPECT_EQ(RunCommandLine({"--", in}, env), kExitAllConverted);
-    const std::string bar = "\r[" + std::string(40, '#') + "] 100%\r" + std::string(48, ' ') + "\r";
     const std::string shown = err.str();
     EXPECT_EQ(shown.substr(shown.size() - report.size()), report);
-    EXPECT_EQ(shown.find(bar) != std::string::npos, terminal) << shown;
+    EXPECT_EQ(shown.find(kFullBar + kCleared) != std::string::npos, terminal) << shown;
     EXPECT_EQ(shown.find('\r') != std::string::npos, terminal);
   }
-}
-
-TEST(CommandLine, HelpGoesToStandardOutput) {
-  std::ostringstream out, err;
-  Environment env{out, err, false, nullptr, {}, {}};
-  EXPECT_EQ(RunCommandLine({"--help"}, env), kExitAllConverted);
-  EXPECT_EQ(out.str().rfind("使い方: karvonel-convert [-o OUTPUT] INPUT...\n", 0), 0u);
-  EXPECT_EQ(err.str(), "");
 }
 
 }  // namespace

@@ -26,16 +26,6 @@ Function Next(const char* name) {
   return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-int Open(const char* name, const char* path, int flags, va_list rest) {
-  const mode_t mode =
-      (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
-  if (Wants("no-tmpfile") && (flags & O_TMPFILE) == O_TMPFILE) {
-    errno = EOPNOTSUPP;
-    return -1;
-  }
-  return Next<int (*)(const char*, int, ...)>(name)(path, flags, mode);
-}
-
 }  // namespace
 
 extern "C" {
@@ -67,17 +57,14 @@ pid_t getpid() {
 int open(const char* path, int flags, ...) {
   va_list rest;
   va_start(rest, flags);
-  const int fd = Open("open", path, flags, rest);
+  const mode_t mode =
+      (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
   va_end(rest);
-  return fd;
-}
-
-int open64(const char* path, int flags, ...) {
-  va_list rest;
-  va_start(rest, flags);
-  const int fd = Open("open64", path, flags, rest);
-  va_end(rest);
-  return fd;
+  if (Wants("no-tmpfile") && (flags & O_TMPFILE) == O_TMPFILE) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return Next<int (*)(const char*, int, ...)>("open")(path, flags, mode);
 }
 
 }  // extern "C"
