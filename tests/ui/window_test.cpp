@@ -1,10 +1,11 @@
 // The window program as a user meets it on a Japanese desktop: choosing a
 // point list, the two paths, conversions and their messages, dropped files,
 // the About window, ending the program, and texts that fit at larger fonts.
+// Cases that share a shape are rows of the tables in tests/ui/cases/.
 #include <QApplication>
-#include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,10 +28,31 @@
 #include "ui/frm_karvonel.h"
 
 using karvonel::ui::FileList;
+using karvonel::ui::FrmKarvonel;
 
 namespace {
 
 const QByteArray kEarlierOutput = "earlier\r\n";
+
+// Adds a column of texts for each name in `columns` and a row for each row of
+// tests/ui/cases/<table>.tsv: its case name, then a text for each column,
+// where "\n" and "\r" stand for line ends.
+void AddRows(const QString& table, const QList<const char*>& columns) {
+  for (const char* column : columns)
+    QTest::addColumn<QString>(column);
+  QFile file(QStringLiteral(KARVONEL_UI_CASES "/") + table + ".tsv");
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (line.isEmpty() || line.startsWith('#'))
+      continue;
+    const QStringList fields =
+        QString::fromUtf8(line).replace("\\n", "\n").replace("\\r", "\r").split('\t');
+    QCOMPARE(fields.size(), columns.size() + 1);
+    QTestData& row = QTest::newRow(qPrintable(fields[0]));
+    for (const QString& field : fields.mid(1))
+      row << field;
+  }
+}
 
 // Runs `start`, which opens a modal window, and hands the first modal window
 // that is a T to `act`, which must close it. Returns whether there was one.
@@ -121,6 +143,11 @@ bool ShowsFocusMark(QWidget* control) {
   return differs;
 }
 
+template <typename T = QWidget>
+T* Find(QObject* window, const char* name) {
+  return window->findChild<T*>(QLatin1String(name));
+}
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -133,10 +160,10 @@ class WindowTest : public QObject {
     return (root_.path() + '/' + relative).toStdString();
   }
 
-  // The window on `folder` with the drives A and B. Its
-  // messages go to messages_ unless `message_box`.
-  std::unique_ptr<karvonel::ui::FrmKarvonel> Open(const QString& folder, bool message_box = false) {
-    auto window = std::make_unique<karvonel::ui::FrmKarvonel>(
+  // The window on `folder` with the drives A and B. Its messages go to
+  // messages_ unless `message_box`.
+  std::unique_ptr<FrmKarvonel> Open(const QString& folder, bool message_box = false) {
+    auto window = std::make_unique<FrmKarvonel>(
         QList<karvonel::ui::Drive>{{root_.path() + "/a", "A"}, {root_.path() + "/b", "B"}},
         Path(folder));
     if (!message_box)
@@ -145,9 +172,13 @@ class WindowTest : public QObject {
     return window;
   }
 
-  template <typename T = QWidget>
-  static T* Find(QObject* window, const char* name) {
-    return window->findChild<T*>(QLatin1String(name));
+  // The chosen file and the output path, as bytes and in the output box.
+  void ExpectPaths(FrmKarvonel* window, const QString& in, const QString& out) {
+    const QString in_path = in.isEmpty() ? in : root_.path() + '/' + in;
+    const QString out_path = out.isEmpty() ? out : root_.path() + '/' + out;
+    QCOMPARE(Bytes(window->InPath()), in_path.toUtf8());
+    QCOMPARE(Bytes(window->OutPath()), out_path.toUtf8());
+    QCOMPARE(Find<QLineEdit>(window, "Txt2")->text(), out_path);
   }
 
  private slots:
@@ -167,13 +198,7 @@ class WindowTest : public QObject {
 
   void cleanupTestCase() { std::filesystem::remove_all(Path("sjis")); }  // names Qt cannot remove
 
-  void choosingAFile_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("out");
-    QTest::newRow("csv") << QString("a/pts.csv") << QString("a/pts.igs");
-    QTest::newRow("upper-case extension") << QString("a/b.CSV") << QString("a/b.igs");
-    QTest::newRow("full stops") << QString("a/my.data/q.v1.csv") << QString("a/my.data/q.v1.igs");
-  }
+  void choosingAFile_data() { AddRows("choosing", {"file", "out"}); }
 
   void choosingAFile() {
     QFETCH(QString, file);
@@ -185,22 +210,17 @@ class WindowTest : public QObject {
     // A click on empty space leaves the choice as it is.
     QTest::mouseClick(fil1->viewport(), Qt::LeftButton, {}, {5, fil1->viewport()->height() - 5});
     QCOMPARE(Texts(fil1, true), QStringList{file.section('/', -1)});
-    const QString in_text = root_.path() + '/' + file;
-    const QString out_text = root_.path() + '/' + out;
-    QCOMPARE(Bytes(window->InPath()), in_text.toUtf8());
-    QCOMPARE(Bytes(window->OutPath()), out_text.toUtf8());
-    QCOMPARE(Find<QLineEdit>(window.get(), "Txt1")->text(), in_text);
-    auto* txt2 = Find<QLineEdit>(window.get(), "Txt2");
-    QCOMPARE(txt2->text(), out_text);
+    ExpectPaths(window.get(), file, out);
+    QCOMPARE(Find<QLineEdit>(window.get(), "Txt1")->text(), root_.path() + '/' + file);
 
     // The output path is taken as typed, until the file is chosen again.
+    auto* txt2 = Find<QLineEdit>(window.get(), "Txt2");
     txt2->setFocus();
     QTest::keyClick(txt2, Qt::Key_End);
     QTest::keyClicks(txt2, "_2");
-    QCOMPARE(Bytes(window->OutPath()), (out_text + "_2").toUtf8());
+    ExpectPaths(window.get(), file, out + "_2");
     Click(fil1, row);
-    QCOMPARE(txt2->text(), out_text);
-    QCOMPARE(Bytes(window->OutPath()), out_text.toUtf8());
+    ExpectPaths(window.get(), file, out);
   }
 
   // データ/点.csv and データ/田.csv in Shift_JIS: names that are not UTF-8 and
@@ -234,62 +254,39 @@ class WindowTest : public QObject {
     QCOMPARE(Bytes(window->InPath()), Bytes(folder / "\x93\x5F.csv"));
   }
 
-  void converting_data() {
-    QTest::addColumn<QByteArray>("input");  // empty: none chosen; "-": deleted after the choice
-    QTest::addColumn<QString>("out");       // null: as derived; %F: the folder
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QByteArrayList>("data");  // of the Parameter Data records; none: no output
-    const QString warning = QString(
-        "変換しました\n\n注意：3 つの数値がそろっていない行が 2 "
-        "行あります（最初は 1 行目）。足りない値は 0 として変換しました");
-    QTest::newRow("converted") << QByteArray("1,2,3\r\n4,5,6\r\n") << QString()
-                               << QString("変換しました")
-                               << QByteArrayList{"116, 1, 2, 3;", "116, 4, 5, 6;"};
-    QTest::newRow("incomplete lines")
-        << QByteArray("1 2 3\n4,5,6\nX,Y,Z\n") << QString() << warning
-        << QByteArrayList{"116, 123, 0, 0;", "116, 4, 5, 6;", "116, 0, 0, 0;"};
-    QTest::newRow("none chosen") << QByteArray() << QString()
-                                 << QString("ファイル名を選択してください") << QByteArrayList();
-    QTest::newRow("input deleted")
-        << QByteArray("-") << QString() << QString("ファイル名が存在しません") << QByteArrayList();
-    QTest::newRow("no output folder")
-        << QByteArray("1,2,3\n") << QString("%F/none/pts.igs")
-        << QString("出力先のフォルダが存在しません：%F/none") << QByteArrayList();
-    QTest::newRow("output box emptied")
-        << QByteArray("1,2,3\n") << QString("") << QString("出力ファイル名を入力してください")
-        << QByteArrayList();
-  }
+  void converting_data() { AddRows("converting", {"input", "out", "message", "data"}); }
 
   void converting() {
-    QFETCH(QByteArray, input);
+    QFETCH(QString, input);
     QFETCH(QString, out);
     QFETCH(QString, message);
-    QFETCH(QByteArrayList, data);
+    QFETCH(QString, data);
     const QString name = QString("run-") + QTest::currentDataTag();
     const QString folder = root_.path() + '/' + name;
-    Write(Path(name + "/pts.csv"), input);
+    Write(Path(name + "/pts.csv"), input.toUtf8());
     Write(Path(name + "/pts.igs"), kEarlierOutput);
     const auto window = Open(name);
-    if (!input.isEmpty())
+    if (input != "-")
       Click(Find<FileList>(window.get(), "Fil1"), 0);
-    if (!out.isNull())
+    if (out != "-")
       Find<QLineEdit>(window.get(), "Txt2")->setText(out.replace("%F", folder));
-    if (input == "-")
+    if (input == "gone")
       std::filesystem::remove(Path(name + "/pts.csv"));
     QTest::mouseClick(Find(window.get(), "Cmd1"), Qt::LeftButton);
 
     QCOMPARE(messages_, QStringList{message.replace("%F", folder)});
     QVERIFY(QApplication::overrideCursor() == nullptr);
     const QByteArray output = Read(Path(name + "/pts.igs"));
-    if (data.isEmpty()) {
+    if (data == "-") {
       QCOMPARE(output, kEarlierOutput);
       return;
     }
     // Start, 4 Global, 2 Directory Entry records a point, its Parameter Data, Terminate.
-    const int points = int(data.size());
+    const QStringList records = data.split('|');
+    const auto points = records.size();
     QCOMPARE(output.size(), (1 + 4 + 3 * points + 1) * 82);
     for (int i = 0; i < points; ++i)
-      QCOMPARE(output.mid((5 + 2 * points + i) * 82, 64), data[i].leftJustified(64));
+      QCOMPARE(output.mid((5 + 2 * points + i) * 82, 64), records[i].toUtf8().leftJustified(64));
   }
 
   void cancellingALongConversion() {
@@ -313,39 +310,24 @@ class WindowTest : public QObject {
              std::ptrdiff_t{2});  // no temporary file
   }
 
-  void droppingAFile_data() {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("onto");
-    QTest::addColumn<QString>("out");  // empty: refused, nothing changes
-    QTest::newRow("file list") << QStringList{"b/only.csv"} << QString("Fil1") << "b/only.igs";
-    QTest::newRow("upper-case, output box")
-        << QStringList{"a/b.CSV"} << QString("Txt2") << "a/b.igs";
-    QTest::newRow("a folder") << QStringList{"a/sub.csv"} << QString("Fil1") << QString();
-    QTest::newRow("another file") << QStringList{"a/notes.txt"} << QString("Txt2") << QString();
-    QTest::newRow("a missing file") << QStringList{"a/gone.csv"} << QString("Fil1") << QString();
-    QTest::newRow("two") << QStringList{"a/pts.csv", "b/only.csv"} << QString("Fil1") << QString();
-  }
+  void droppingAFile_data() { AddRows("dropping", {"files", "onto", "out"}); }
 
   void droppingAFile() {
-    QFETCH(QStringList, files);
+    QFETCH(QString, files);
     QFETCH(QString, onto);
     QFETCH(QString, out);
     const auto window = Open("a/my.data");
     QList<QUrl> urls;
-    for (const QString& file : files)
+    for (const QString& file : files.split(' '))
       urls.append(QUrl::fromLocalFile(root_.path() + '/' + file));
     QWidget* target = Find(window.get(), onto.toLatin1().constData());
     if (auto* list = qobject_cast<QAbstractScrollArea*>(target))
       target = list->viewport();
-    QCOMPARE(Drop(target, urls), !out.isEmpty());
-
-    const QString in_text = out.isEmpty() ? QString() : root_.path() + '/' + files[0];
-    const QString out_text = out.isEmpty() ? QString() : root_.path() + '/' + out;
-    QCOMPARE(Bytes(window->InPath()), in_text.toUtf8());
-    QCOMPARE(Bytes(window->OutPath()), out_text.toUtf8());
-    QCOMPARE(Find<QLineEdit>(window.get(), "Txt2")->text(), out_text);
+    const bool taken = out != "-";
+    QCOMPARE(Drop(target, urls), taken);
+    ExpectPaths(window.get(), taken ? files : QString(), taken ? out : QString());
     QCOMPARE(Texts(Find<FileList>(window.get(), "Fil1"), true),
-             out.isEmpty() ? QStringList() : QStringList{files[0].mid(2)});
+             taken ? QStringList{files.mid(2)} : QStringList());
     QCOMPARE(messages_, QStringList());
   }
 
@@ -416,39 +398,36 @@ class WindowTest : public QObject {
     QCOMPARE(messages_, QStringList());  // no question asked
   }
 
-  void textsFitAtLargerFonts_data() {
-    QTest::addColumn<int>("points");
-    for (int points : {9, 10, 12, 16})
-      QTest::addRow("%d points", points) << points;
-  }
-
-  // Every text in full; no control outside the window or over another.
+  // At each size, every text in full and no control outside the window or
+  // over another.
   void textsFitAtLargerFonts() {
-    QFETCH(int, points);
     const auto window = Open("a");
-    QFont font = window->font();
-    font.setPointSize(points);
-    window->setFont(font);
-    const QFontMetrics metrics(font);
-    QWidget* client = window->centralWidget();
-    const QList<QWidget*> controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    QCOMPARE(controls.size(), 10);
-    for (const QWidget* control : controls) {
-      const QString name = control->objectName();
-      QVERIFY2(client->rect().contains(control->geometry()), qPrintable(name));
-      for (const QWidget* other : controls) {
-        QVERIFY2(other == control || !control->geometry().intersects(other->geometry()),
-                 qPrintable(name + " " + other->objectName()));
+    for (const int points : {9, 10, 12, 16}) {
+      QFont font = window->font();
+      font.setPointSize(points);
+      window->setFont(font);
+      const QFontMetrics metrics(font);
+      QWidget* client = window->centralWidget();
+      const auto controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+      QCOMPARE(controls.size(), 10);
+      for (const QWidget* control : controls) {
+        const QString where = QString("%1 at %2 points").arg(control->objectName()).arg(points);
+        QVERIFY2(client->rect().contains(control->geometry()), qPrintable(where));
+        for (const QWidget* other : controls) {
+          QVERIFY2(other == control || !control->geometry().intersects(other->geometry()),
+                   qPrintable(where + " over " + other->objectName()));
+        }
+        int text_height = metrics.height();
+        if (const auto* label = qobject_cast<const QLabel*>(control)) {
+          QVERIFY2(label->width() >= metrics.boundingRect(label->text()).width(),
+                   qPrintable(where));
+        } else if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+          text_height += 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+        } else if (qobject_cast<const QPushButton*>(control) == nullptr) {
+          continue;
+        }
+        QVERIFY2(control->height() >= text_height, qPrintable(where));
       }
-      int text_height = metrics.height();
-      if (const auto* label = qobject_cast<const QLabel*>(control)) {
-        QVERIFY2(label->width() >= metrics.boundingRect(label->text()).width(), qPrintable(name));
-      } else if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
-        text_height += 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
-      } else if (qobject_cast<const QPushButton*>(control) == nullptr) {
-        continue;
-      }
-      QVERIFY2(control->height() >= text_height, qPrintable(name));
     }
   }
 };
