@@ -6,7 +6,6 @@
 #include <string>
 
 #include "cli/command_line.h"
-#include "cli/progress_bar.h"
 #include "tests/support/test_files.h"
 
 namespace karvonel::cli {
@@ -14,20 +13,6 @@ namespace {
 
 const std::string kFullBar = "\r[" + std::string(40, '#') + "] 100%";
 const std::string kCleared = "\r" + std::string(48, ' ') + "\r";
-
-TEST(ProgressBar, DrawsOnlyAfterTheDelayAndClearsItself) {
-  std::ostringstream out;
-  ProgressBar(out, std::chrono::hours(1)).Update(50, 100);
-  EXPECT_EQ(out.str(), "") << "a quick conversion shows no bar";
-  {
-    ProgressBar bar(out, std::chrono::milliseconds(0));
-    bar.Update(1, 4);
-    bar.Update(1, 4);  // the same share is not drawn twice
-    bar.Update(4, 4);
-  }
-  EXPECT_EQ(out.str(),
-            "\r[" + std::string(10, '#') + std::string(30, ' ') + "] 25%" + kFullBar + kCleared);
-}
 
 // A bar on a terminal only: redirected, standard error holds the report alone.
 TEST(CommandLine, ProgressBarOnATerminalOnly) {

@@ -13,7 +13,6 @@
 #include "conversion/point_line.h"
 #include "iges/number_text.h"
 #include "iges/point_entity.h"
-#include "iges/seq_field.h"
 #include "iges/start_global.h"
 #include "iges/terminate.h"
 #include "tests/support/case_table.h"
@@ -69,13 +68,6 @@ TEST(CaseTable, NumberText) {
       EXPECT_EQ(iges::NumberText(Number(row[1])), row[2]);
     }
     EXPECT_EQ(std::string(text, length), row[2]);
-  }
-}
-
-TEST(CaseTable, SeqField) {
-  for (const auto& row : Table("seq_field.tsv")) {
-    SCOPED_TRACE(row.where);
-    EXPECT_EQ(iges::SeqField(row[0][0], static_cast<std::int32_t>(Number(row[1]))), row[2]);
   }
 }
 

@@ -55,6 +55,7 @@ for step in "${steps[@]}"; do
     symlink) ln -s "${a//\{D\}/$scene}" "$scene/$b" ;;
     hardlink) ln "$scene/$a" "$scene/$b" ;;
     fifo) mkfifo "$scene/$a" ;;
+    mknod) mknod "$scene/$a" c 1 3 ;;  # a null device of the scene's own
     chmod) chmod "$a" "$scene/$b" ;;
     rm) rm -f "$scene/$a" ;;
     umask) umask "$a" ;;

@@ -22,7 +22,7 @@
 #include "conversion/line_reader.h"
 #include "conversion/point_line.h"
 #include "iges/point_entity.h"
-#include "tests/structure/iges_structure.h"
+#include "tests/fuzz/iges_structure.h"
 #include "tests/support/rounding.h"
 
 // Reports a broken property with its details and aborts, so that libFuzzer

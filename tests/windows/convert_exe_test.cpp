@@ -1,6 +1,7 @@
-// karvonel-convert.exe as a Windows user runs it: a drive letter, "\" and
-// Japanese names on the wide command line, its report redirected to a file as
-// UTF-8, and "para.sec" locked by a conversion in another process.
+// The programs as a Windows user meets them: karvonel-convert.exe with a
+// drive letter, "\" and Japanese names on the wide command line, its report
+// redirected to a file as UTF-8, "para.sec" locked by a conversion in another
+// process, and the version record Explorer shows for each program file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/native_file.h"
 #include "tests/support/test_files.h"
@@ -114,6 +116,38 @@ TEST(ConvertExe, SectionFileLockedInAnotherProcess) {
   EXPECT_EQ(again.status, 0u) << again.log;
   EXPECT_EQ(ReadFileBytes(dir / "pts.igs").size(), 9u * 82)
       << "Start, 4 Global, 3 point, Terminate";
+}
+
+// A text of the version record's Japanese (Unicode) block, or "(none)".
+std::wstring VersionText(const fs::path& program, const wchar_t* name) {
+  DWORD ignored = 0;
+  std::vector<char> record(::GetFileVersionInfoSizeW(program.c_str(), &ignored));
+  const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+  void* text = nullptr;
+  UINT length = 0;
+  if (record.empty() ||
+      !::GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(record.size()),
+                             record.data()) ||
+      !::VerQueryValueW(record.data(), key.c_str(), &text, &length)) {
+    return L"(none)";
+  }
+  return static_cast<const wchar_t*>(text);
+}
+
+TEST(ProgramFile, VersionRecord) {
+  for (const char* file : {KARVONEL_CONVERT_EXE,
+#ifdef KARVONEL_WINDOW_EXE
+                           KARVONEL_WINDOW_EXE
+#endif
+       }) {
+    const fs::path program = fs::absolute(file);
+    SCOPED_TRACE(program.string());
+    EXPECT_EQ(VersionText(program, L"FileVersion"), L"1.00");
+    EXPECT_EQ(VersionText(program, L"ProductVersion"), L"1.00");
+    EXPECT_EQ(VersionText(program, L"ProductName"), L"PrjKarvonel");
+    EXPECT_EQ(VersionText(program, L"CompanyName"), L"Karvonel Works");
+    EXPECT_EQ(VersionText(program, L"OriginalFilename"), program.filename().wstring());
+  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tests/structure/iges_structure.h"
+#include "tests/fuzz/iges_structure.h"
 
 #include <algorithm>
 #include <array>
