@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "iges/point_entity.h"
 #include "tests/fuzz/iges_structure.h"
 #include "tests/support/rounding.h"
+#include "tests/support/test_files.h"
 
 // Reports a broken property with its details and aborts, so that libFuzzer
 // saves the input and the replay test fails.
@@ -41,18 +41,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using karvonel::conversion::ErrorKind;
+using karvonel::testing::ReadFileBytes;
+using karvonel::testing::WriteFileBytes;
 
 constexpr char kEarlierOutput[] = "an earlier output file, to be kept on failure\r\n";
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // The lines of a point list: a byte-order mark at the start dropped; CR LF, CR
 // and LF each end a line.
@@ -81,23 +73,6 @@ std::string Refusal(std::string_view line) {
   return status == karvonel::iges::PointStatus::kDataTooLong ? "data too long" : "";
 }
 
-// The number std::from_chars reads in a whole field of digits, signs, marks
-// and exponents, blanks and tabs dropped and D taken for E; nothing when it
-// reads less than the whole field or a value out of range.
-std::optional<double> PlainNumber(std::string_view field) {
-  std::string plain;
-  for (char c : field) {
-    if (c != ' ' && c != '\t')
-      plain += (c == 'D' || c == 'd') ? 'e' : c;
-  }
-  double value = 0;
-  const char* end = plain.data() + plain.size();
-  if (plain.empty() || plain.find_first_not_of("0123456789.eE+-") != std::string::npos)
-    return std::nullopt;
-  const auto read = std::from_chars(plain.data(), end, value);
-  return read.ptr == end && read.ec == std::errc() ? std::optional(value) : std::nullopt;
-}
-
 void CheckConverted(const std::string& file, const std::string& section,
                     const std::vector<std::string_view>& lines) {
   std::vector<double> expected;
@@ -107,14 +82,21 @@ void CheckConverted(const std::string& file, const std::string& section,
     if (!point.has_point)
       continue;
     expected.insert(expected.end(), {point.x, point.y, point.z});
-    for (std::size_t k = 0, start = 0; k < 3 && start <= line.size(); ++k) {
-      const std::size_t comma = std::min(line.find(',', start), line.size());
-      const auto plain = PlainNumber(line.substr(start, comma - start));
-      FUZZ_CHECK(!plain || *plain == expected[expected.size() - 3 + k],
-                 "field %zu of '%.*s' read as %.17g, not %.17g", k + 1,
-                 static_cast<int>(line.size()), line.data(), expected[expected.size() - 3 + k],
-                 plain.value_or(0));
-      start = comma + 1;
+    // Where std::from_chars reads a whole field of digits, signs, marks and
+    // exponents (blanks and tabs dropped, D taken for E), the value it reads.
+    std::string_view rest = line;
+    for (std::size_t k = expected.size() - 3; k < expected.size(); ++k) {
+      std::string plain;
+      const std::size_t comma = std::min(rest.find(','), rest.size());
+      for (char c : rest.substr(0, comma))
+        plain += c == ' ' || c == '\t' ? "" : std::string(1, c == 'D' || c == 'd' ? 'e' : c);
+      rest.remove_prefix(std::min(comma + 1, rest.size()));
+      double value = 0;
+      const auto read = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+      FUZZ_CHECK(plain.find_first_not_of("0123456789.eE+-") != std::string::npos ||
+                     read.ptr != plain.data() + plain.size() || read.ec != std::errc() ||
+                     value == expected[k],
+                 "'%s' read as %.17g, not %.17g", plain.c_str(), expected[k], value);
     }
   }
   std::vector<std::string> written;
@@ -169,16 +151,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   request.out_path = fs::path(folder) / "points.igs";
   request.section_path = fs::path(folder) / "para.sec";
   request.clock = [] { return karvonel::iges::LocalTime{2026, 12, 6, 10, 23, 45}; };
-  WriteAll(request.in_path, input);
-  WriteAll(request.out_path, kEarlierOutput);
+  WriteFileBytes(request.in_path, input);
+  WriteFileBytes(request.out_path, kEarlierOutput);
 
   const auto result = karvonel::conversion::RunConversion(request);
   const std::vector<std::string_view> lines = Lines(input);
   if (result) {
-    CheckConverted(ReadAll(request.out_path), ReadAll(request.section_path), lines);
+    CheckConverted(ReadFileBytes(request.out_path), ReadFileBytes(request.section_path), lines);
   } else {
     CheckRefused(result.error(), karvonel::conversion::ResultMessage(result), lines);
-    FUZZ_CHECK(ReadAll(request.out_path) == kEarlierOutput, "the earlier output changed");
+    FUZZ_CHECK(ReadFileBytes(request.out_path) == kEarlierOutput, "the earlier output changed");
   }
   const auto files = std::distance(fs::directory_iterator(folder), {});
   FUZZ_CHECK(files == 3, "%td files in the work folder, not the input, output and para.sec", files);
@@ -194,7 +176,7 @@ int main(int argc, char** argv) {
       argc == 2 ? std::set<fs::path>(fs::directory_iterator(argv[1]), {}) : std::set<fs::path>();
   for (const fs::path& input : inputs) {
     std::fprintf(stderr, "%s\n", input.c_str());
-    const std::string bytes = ReadAll(input);
+    const std::string bytes = ReadFileBytes(input);
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }
   std::fprintf(stderr, "%zu inputs passed\n", inputs.size());
