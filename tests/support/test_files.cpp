@@ -35,8 +35,10 @@ void WriteFileBytes(const fs::path& path, std::string_view bytes) {
 
 std::string ListFolder(const fs::path& folder) {
   std::string names;
-  for (const fs::path& path : std::set<fs::path>(fs::directory_iterator(folder), {}))
-    names += path.filename().string() + "\n";
+  for (const fs::path& path : std::set<fs::path>(fs::directory_iterator(folder), {})) {
+    const std::u8string name = path.filename().u8string();
+    names.append(name.begin(), name.end()) += "\n";
+  }
   return names;
 }
 

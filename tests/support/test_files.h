@@ -27,7 +27,7 @@ class TempDir {
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
-// The names in `folder`, sorted, each followed by "\n".
+// The names in `folder` in UTF-8, sorted, each followed by "\n".
 std::string ListFolder(const std::filesystem::path& folder);
 
 }  // namespace karvonel::testing

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::NativeFile;
 using platform::PathText;
+using testing::ListFolder;
 using testing::ReadFileBytes;
 using testing::TempDir;
 
@@ -57,14 +57,6 @@ Outcome Convert(const fs::path& folder, const std::wstring& args) {
   return run;
 }
 
-// The names in `folder` as UTF-8, sorted, one a line.
-std::string Names(const fs::path& folder) {
-  std::string names;
-  for (const fs::path& name : std::set<fs::path>(fs::directory_iterator(folder), {}))
-    names += PathText(name.filename()) + "\n";
-  return names;
-}
-
 const std::string kExamples = KARVONEL_SOURCE_DIR "/examples/points.csv";
 const std::string kGolden = KARVONEL_SOURCE_DIR "/tests/e2e/expected/points.igs";
 
@@ -86,10 +78,10 @@ TEST(ConvertExe, DriveLetterBackslashesAndJapaneseNames) {
   EXPECT_EQ(run.log, at + "\\測定.2024\\点群: 変換しました: " + at +
                          "\\測定.2024\\点群.igs\r\n"
                          "測定.2024\\第2回.csv: 変換しました: 測定.2024\\第2回.igs\r\n");
-  EXPECT_EQ(Names(folder), "点群\n点群.igs\n第2回.csv\n第2回.igs\n");
+  EXPECT_EQ(ListFolder(folder), "点群\n点群.igs\n第2回.csv\n第2回.igs\n");
   EXPECT_EQ(ReadFileBytes(folder / u8"点群.igs"), ReadFileBytes(kGolden));
   EXPECT_EQ(ReadFileBytes(folder / u8"第2回.igs"), ReadFileBytes(kGolden));
-  EXPECT_EQ(Names(dir.Path()), "log.txt\npara.sec\n測定.2024\n")
+  EXPECT_EQ(ListFolder(dir.Path()), "log.txt\npara.sec\n測定.2024\n")
       << "para.sec in the current folder";
 }
 
@@ -109,7 +101,7 @@ TEST(ConvertExe, SectionFileLockedInAnotherProcess) {
                              PathText(dir / "para.sec") +
                              " その変換が終わってから、やり直してください\r\n");
   EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "earlier");
-  EXPECT_EQ(Names(dir.Path()), "log.txt\npara.sec\npts.csv\npts.igs\n") << "a temporary file left";
+  EXPECT_EQ(ListFolder(dir.Path()), "log.txt\npara.sec\npts.csv\npts.igs\n") << "a temporary file left";
 
   ASSERT_TRUE(held->Close());
   const Outcome again = Convert(dir.Path(), L"pts.csv");
