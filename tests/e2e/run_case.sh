@@ -159,7 +159,4 @@ case $outcome in
   -) ;;
   *) fail "unknown outcome $outcome" ;;
 esac
-if ((failed)) && [[ -f $output ]]; then
-  cp "$output" "/tmp/karvonel-e2e-$name.igs" && echo "output kept in /tmp/karvonel-e2e-$name.igs"
-fi
 exit $failed

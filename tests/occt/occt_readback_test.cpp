@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,47 +28,12 @@ struct Point {
   double x, y, z;
 };
 
-class OcctReadback : public ::testing::Test {
- protected:
-  // Converts the points and reads the file back. The reader must record no
-  // failure but one: the file names its units "mm" in lower case, and the
-  // reader, which expects "MM", takes them from the unit flag (2, millimetres).
-  Handle(IGESData_IGESModel) ConvertAndRead(const std::vector<Point>& points) {
-    std::string input;
-    for (const Point& p : points) {
-      char line[90];
-      std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g\r\n", p.x, p.y, p.z);
-      input += line;
-    }
-    testing::WriteFileBytes(dir_ / "in.csv", input);
-    conversion::ConversionRequest request;
-    request.in_path = dir_ / "in.csv";
-    request.out_path = dir_ / "out.igs";
-    request.section_path = dir_ / "para.sec";
-    EXPECT_TRUE(conversion::RunConversion(request));
-
-    reader_ = std::make_unique<IGESControl_Reader>();
-    IGESControl_Reader& reader = *reader_;
-    EXPECT_EQ(reader.ReadFile((dir_ / "out.igs").string().c_str()), IFSelect_RetDone);
-    std::string failures;
-    Interface_CheckIterator checks = reader.WS()->ModelCheckList();
-    for (checks.Start(); checks.More(); checks.Next()) {
-      for (Standard_Integer i = 1; i <= checks.Value()->NbFails(); ++i)
-        failures += std::string(checks.Value()->CFail(i)) + "\n";
-    }
-    EXPECT_EQ(failures,
-              "Global Section (Parameter 14 and 15) : Unit Flag parameter does not correspond to "
-              "Unit Name parameter : Unit Name ignored.\n");
-    return reader.IGESModel();
-  }
-
-  testing::TempDir dir_;
-  std::unique_ptr<IGESControl_Reader> reader_;  // the model lives as long as its reader
-};
-
 // Hand-picked values, then random ones of every magnitude whose three texts
-// fit the 64 columns of a P record, as a list of measured values does.
-TEST_F(OcctReadback, EveryPointKeepsItsValueRoundedTo15Digits) {
+// fit the 64 columns of a P record, as a list of measured values does. The
+// reader records no failure but one: the file names its units "mm" in lower
+// case, and the reader, which expects "MM", takes them from the unit flag (2,
+// millimetres).
+TEST(OcctReadback, EveryPointKeepsItsValueRoundedTo15Digits) {
   std::vector<Point> points = {{1.5, -2, 0},
                                {123.4567, -89.0123, 4.5678},
                                {0.0001, -0.00001, 1e14},
@@ -89,8 +53,32 @@ TEST_F(OcctReadback, EveryPointKeepsItsValueRoundedTo15Digits) {
         57)
       points.push_back(p);
   }
-  Handle(IGESData_IGESModel) model = ConvertAndRead(points);
-  ASSERT_FALSE(model.IsNull());
+  std::string input;
+  for (const Point& p : points) {
+    char line[90];
+    std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g\r\n", p.x, p.y, p.z);
+    input += line;
+  }
+  testing::TempDir dir;
+  testing::WriteFileBytes(dir / "in.csv", input);
+  conversion::ConversionRequest request;
+  request.in_path = dir / "in.csv";
+  request.out_path = dir / "out.igs";
+  request.section_path = dir / "para.sec";
+  ASSERT_TRUE(conversion::RunConversion(request));
+
+  IGESControl_Reader reader;
+  ASSERT_EQ(reader.ReadFile((dir / "out.igs").string().c_str()), IFSelect_RetDone);
+  std::string failures;
+  Interface_CheckIterator checks = reader.WS()->ModelCheckList();
+  for (checks.Start(); checks.More(); checks.Next()) {
+    for (Standard_Integer i = 1; i <= checks.Value()->NbFails(); ++i)
+      failures += std::string(checks.Value()->CFail(i)) + "\n";
+  }
+  EXPECT_EQ(failures,
+            "Global Section (Parameter 14 and 15) : Unit Flag parameter does not correspond to "
+            "Unit Name parameter : Unit Name ignored.\n");
+  const Handle(IGESData_IGESModel) model = reader.IGESModel();
   ASSERT_EQ(model->NbEntities(), 2000);
   for (std::size_t i = 0; i < points.size(); ++i) {
     SCOPED_TRACE("point " + std::to_string(i + 1));

@@ -4,7 +4,6 @@
 // Cases that share a shape are rows of the tables in tests/ui/cases/.
 #include <QApplication>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,27 +55,24 @@ void AddRows(const QString& table, const QList<const char*>& columns) {
 
 // Runs `start`, which opens a modal window, and hands the first modal window
 // that is a T to `act`, which must close it. Returns whether there was one.
-// After five seconds without one it closes whatever modal window is open, so
-// that the test fails rather than hangs.
+// Five seconds on, whatever modal window is open is closed, so that the test
+// fails rather than hangs.
 template <typename T>
 bool WhenModal(const std::function<void()>& start, const std::function<void(T*)>& act) {
   bool found = false;
-  QElapsedTimer clock;
-  clock.start();
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (auto* wanted = qobject_cast<T*>(modal)) {
-      timer.stop();
+  QTimer poll, give_up;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* wanted = qobject_cast<T*>(QApplication::activeModalWidget()); wanted && !found) {
       found = true;
       act(wanted);
-    } else if (clock.elapsed() > 5000) {
-      timer.stop();
-      if (modal != nullptr)
-        modal->close();
     }
   });
-  timer.start(0);  // every turn of the event loop, a running conversion's too
+  QObject::connect(&give_up, &QTimer::timeout, [] {
+    if (QWidget* modal = QApplication::activeModalWidget())
+      modal->close();
+  });
+  poll.start(0);  // every turn of the event loop, a running conversion's too
+  give_up.start(5000);
   start();
   return found;
 }
