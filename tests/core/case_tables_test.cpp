@@ -22,7 +22,10 @@ namespace karvonel {
 namespace {
 
 std::vector<testing::CaseRow> Table(const std::string& name) {
-  return testing::ReadCaseTable(std::string(KARVONEL_SOURCE_DIR) + "/tests/core/cases/" + name);
+  auto rows =
+      testing::ReadCaseTable(std::string(KARVONEL_SOURCE_DIR) + "/tests/core/cases/" + name);
+  EXPECT_FALSE(rows.empty()) << "no cases in " << name;
+  return rows;
 }
 
 double Number(std::string_view text) {
@@ -41,9 +44,8 @@ std::vector<double> Numbers(const std::string& text) {
 }
 
 iges::LocalTime Time(const std::string& text) {
-  std::istringstream in(text);
   iges::LocalTime t;
-  in >> t.year >> t.month >> t.day >> t.hour >> t.minute >> t.second;
+  std::istringstream(text) >> t.year >> t.month >> t.day >> t.hour >> t.minute >> t.second;
   return t;
 }
 

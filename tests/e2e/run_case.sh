@@ -34,6 +34,7 @@ printf '1,2,3\n4,5,6\n' >"$scene/in/points.csv"
 earlier=$'an earlier output, which a failed run must keep\r\n'
 printf '%s' "$earlier" >"$scene/out/points.igs"
 skip() { echo "skipped: $*"; exit 77; }
+needs_root() { [[ $(id -u) == 0 ]] || skip "needs root $*"; }
 
 # The case's arrangements, in order.
 stdin_from=/dev/null
@@ -59,14 +60,11 @@ for step in "${steps[@]}"; do
     chmod) chmod "$a" "$scene/$b" ;;
     rm) rm -f "$scene/$a" ;;
     umask) umask "$a" ;;
-    root) [[ $(id -u) == 0 ]] || skip "needs root" ;;
-    tmpfs)
-      [[ $(id -u) == 0 ]] || skip "needs root to mount a tmpfs"
+    root) needs_root ;;
+    tmpfs) needs_root to mount a tmpfs
       mount -t tmpfs -o size="$a" tmpfs "$scene/$b" || skip "cannot mount a tmpfs"
       mounts+=("$scene/$b") ;;
-    user)
-      [[ $(id -u) == 0 ]] || skip "needs root to run as another user"
-      chown -R nobody "$scene"; run_as=nobody ;;
+    user) needs_root to run as another user; chown -R nobody "$scene"; run_as=nobody ;;
     # Even a shared lock of another process keeps a conversion out.
     lock) (exec 9<>"$scene/$a" && flock -s -n 9 && exec sleep 60) & holder=$!; sleep 0.2 ;;
     zeros) stdin_from="zeros:$a" ;;
@@ -156,6 +154,7 @@ case $outcome in
   records:*) (($(stat -c %s "$output") == ${outcome#records:} * 82)) ||
     fail "output of $(stat -c %s "$output") bytes, expected ${outcome#records:} records" ;;
   gone:*) [[ ! -e $scene/${outcome#gone:} ]] || fail "${outcome#gone:} is still there" ;;
+  today) grep -q "15H$(date +%Y%m%d)\." "$output" || fail "the stamp is not today's date" ;;
   -) ;;
   *) fail "unknown outcome $outcome" ;;
 esac

@@ -1,7 +1,5 @@
 #include "tests/support/case_table.h"
 
-#include <gtest/gtest.h>
-
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -53,7 +51,6 @@ std::vector<CaseRow> ReadCaseTable(const std::filesystem::path& path) {
       row.fields.push_back(field);
     rows.push_back(row);
   }
-  EXPECT_FALSE(rows.empty()) << "no cases in " << path;
   return rows;
 }
 

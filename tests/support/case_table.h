@@ -19,7 +19,7 @@ struct CaseRow {
   std::string operator[](std::size_t i) const;
 };
 
-// The rows of the table; fails the current test when it has none.
+// The rows of the table; none when it cannot be read.
 std::vector<CaseRow> ReadCaseTable(const std::filesystem::path& path);
 
 }  // namespace karvonel::testing

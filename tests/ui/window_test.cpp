@@ -4,7 +4,6 @@
 // Cases that share a shape are rows of the tables in tests/ui/cases/.
 #include <QApplication>
 #include <QDropEvent>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +20,8 @@
 #include <functional>
 #include <memory>
 
+#include "tests/support/case_table.h"
+#include "tests/support/test_files.h"
 #include "ui/application.h"
 #include "ui/file_lists.h"
 #include "ui/frm_about.h"
@@ -34,22 +35,16 @@ namespace {
 const QByteArray kEarlierOutput = "earlier\r\n";
 
 // Adds a column of texts for each name in `columns` and a row for each row of
-// tests/ui/cases/<table>.tsv: its case name, then a text for each column,
-// where "\n" and "\r" stand for line ends.
-void AddRows(const QString& table, const QList<const char*>& columns) {
+// tests/ui/cases/<table>.tsv: its case name, then a text for each column.
+void AddRows(const std::string& table, const QList<const char*>& columns) {
   for (const char* column : columns)
     QTest::addColumn<QString>(column);
-  QFile file(QStringLiteral(KARVONEL_UI_CASES "/") + table + ".tsv");
-  QVERIFY(file.open(QIODevice::ReadOnly));
-  for (const QByteArray& line : file.readAll().split('\n')) {
-    if (line.isEmpty() || line.startsWith('#'))
-      continue;
-    const QStringList fields =
-        QString::fromUtf8(line).replace("\\n", "\n").replace("\\r", "\r").split('\t');
-    QCOMPARE(fields.size(), columns.size() + 1);
-    QTestData& row = QTest::newRow(qPrintable(fields[0]));
-    for (const QString& field : fields.mid(1))
-      row << field;
+  const auto rows = karvonel::testing::ReadCaseTable(KARVONEL_UI_CASES "/" + table + ".tsv");
+  QVERIFY(!rows.empty());
+  for (const karvonel::testing::CaseRow& row : rows) {
+    QTestData& data = QTest::newRow(row[0].c_str());
+    for (qsizetype i = 1; i <= columns.size(); ++i)
+      data << QString::fromStdString(row[static_cast<std::size_t>(i)]);
   }
 }
 
@@ -94,8 +89,7 @@ void Write(const std::filesystem::path& path, const QByteArray& text) {
 }
 
 QByteArray Read(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+  return QByteArray::fromStdString(karvonel::testing::ReadFileBytes(path));
 }
 
 // A path's bytes; the tests name their own files in UTF-8.
