@@ -1,5 +1,5 @@
-// The record builders and the point list reader against the case tables in
-// tests/core/cases/ (their form: tests/support/case_table.h).
+// The record builders, the point list reader and the messages against the
+// case tables in tests/core/cases/ (their form: tests/support/case_table.h).
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "conversion/conversion_run.h"
 #include "conversion/leading_number.h"
 #include "conversion/line_reader.h"
+#include "conversion/messages.h"
 #include "conversion/output_path.h"
 #include "conversion/point_line.h"
 #include "iges/number_text.h"
@@ -161,6 +163,30 @@ TEST(CaseTable, OutputPath) {
     SCOPED_TRACE(row.where);
     EXPECT_EQ(conversion::OutputPathFor(row[0], row[1] == "/ and \\"), row[2]);
   }
+}
+
+// The table names the error kinds in their order of declaration, each in one
+// or more rows, so that a kind is its place in the table.
+TEST(CaseTable, Messages) {
+  int kind = -1;
+  std::string last;
+  for (const testing::CaseRow& row : Table("messages.tsv")) {
+    SCOPED_TRACE(row.where);
+    if (row[0] == "incomplete") {
+      const conversion::ConversionResult result =
+          conversion::Converted{5000, std::stoll(row[1]), std::stoll(row[2])};
+      EXPECT_EQ(conversion::ResultMessage(result), row[4]);
+      continue;
+    }
+    kind += row[0] != last;
+    last = row[0];
+    const conversion::ConversionError error{static_cast<conversion::ErrorKind>(kind),
+                                            row[1].empty() ? 0 : std::stoll(row[1]), row[2],
+                                            row[3]};
+    EXPECT_EQ(conversion::ResultMessage(Unexpected{error}), row[4]);
+  }
+  EXPECT_EQ(kind, static_cast<int>(conversion::ErrorKind::kCancelled))
+      << "a kind without its message";
 }
 
 }  // namespace

@@ -4,14 +4,13 @@
 // says, after lines that are not; a refusal leaves the earlier output as it
 // was, and nothing but the input, the output and para.sec is left behind.
 // Where std::from_chars reads a whole field, the point has the value it reads.
-// The files go to the folder KARVONEL_FUZZ_DIR names.
+// The files go to the folder KARVONEL_FUZZ_DIR names; the replay main makes one.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -191,12 +190,6 @@ void CheckRefused(const karvonel::conversion::ConversionError& error, const std:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const char* const folder = std::getenv("KARVONEL_FUZZ_DIR");
   FUZZ_CHECK(folder != nullptr && fs::is_directory(folder), "KARVONEL_FUZZ_DIR is no folder");
-  static const bool emptied = [] {  // of what an earlier process left
-    for (const auto& entry : fs::directory_iterator(folder))
-      fs::remove_all(entry.path());
-    return true;
-  }();
-  (void)emptied;
   const std::string input(reinterpret_cast<const char*>(data), size);
   karvonel::conversion::ConversionRequest request;
   request.in_path = fs::path(folder) / "points.csv";
@@ -221,9 +214,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 #ifdef KARVONEL_REPLAY_MAIN
 // Without libFuzzer: runs the saved inputs in the folder given, so that they
-// are a test in every build. Fails when there is none, so a missing corpus is
-// noticed.
+// are a test in every build, with files in a new temporary folder. Fails when
+// there is none, so a missing corpus is noticed.
 int main(int argc, char** argv) {
+  const karvonel::testing::TempDir work;
+  ::setenv("KARVONEL_FUZZ_DIR", work.Path().c_str(), 1);
   const std::set<fs::path> inputs =
       argc == 2 ? std::set<fs::path>(fs::directory_iterator(argv[1]), {}) : std::set<fs::path>();
   for (const fs::path& input : inputs) {

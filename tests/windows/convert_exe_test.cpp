@@ -101,7 +101,8 @@ TEST(ConvertExe, SectionFileLockedInAnotherProcess) {
                              PathText(dir / "para.sec") +
                              " その変換が終わってから、やり直してください\r\n");
   EXPECT_EQ(ReadFileBytes(dir / "pts.igs"), "earlier");
-  EXPECT_EQ(ListFolder(dir.Path()), "log.txt\npara.sec\npts.csv\npts.igs\n") << "a temporary file left";
+  EXPECT_EQ(ListFolder(dir.Path()), "log.txt\npara.sec\npts.csv\npts.igs\n")
+      << "a temporary file left";
 
   ASSERT_TRUE(held->Close());
   const Outcome again = Convert(dir.Path(), L"pts.csv");
