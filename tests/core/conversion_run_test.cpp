@@ -7,7 +7,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <new>
 #include <string>
 #include <thread>
@@ -115,8 +114,7 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
     if (!rewritten) {
       // Same size, other points; past the clock's tick so the change shows.
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      std::fstream file(dir_ / "in.csv", std::ios::binary | std::ios::in | std::ios::out);
-      file.write(Lines("2,2,2\n", 40000).data(), static_cast<std::streamsize>(input.size()));
+      WriteFileBytes(dir_ / "in.csv", Lines("2,2,2\n", 40000));
       rewritten = true;
     }
     return true;
