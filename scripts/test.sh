@@ -13,7 +13,7 @@ cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer,
-# then each fuzz target for a short while.
+# then the fuzz target for a short while.
 bash scripts/test-sanitize.sh
 bash scripts/test-fuzz.sh
 
