@@ -1,8 +1,8 @@
 // A whole conversion of arbitrary bytes. It either converts every point, each
 // written as its value rounded to 15 significant digits in a file of the fixed
 // form this program writes, or refuses a line that exists and is what the
-// refusal says, after lines that are not; a refusal leaves the earlier output as it
-// was, and nothing but the input, the output and para.sec is left behind.
+// refusal says, after lines that are not; a refusal leaves the earlier output
+// as it was, and nothing but the input, the output and para.sec is left behind.
 // Where std::from_chars reads a whole field, the point has the value it reads.
 // The files go to the folder KARVONEL_FUZZ_DIR names; the replay main makes one.
 #include <algorithm>
