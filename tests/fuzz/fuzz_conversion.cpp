@@ -182,13 +182,16 @@ void CheckRefused(const karvonel::conversion::ConversionError& error, const std:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const char* const folder = std::getenv("KARVONEL_FUZZ_DIR");
-  FUZZ_CHECK(folder != nullptr && fs::is_directory(folder), "KARVONEL_FUZZ_DIR is no folder");
+  static const fs::path folder = [] {
+    const char* named = std::getenv("KARVONEL_FUZZ_DIR");
+    FUZZ_CHECK(named != nullptr && fs::is_directory(named), "KARVONEL_FUZZ_DIR is no folder");
+    return fs::path(named);
+  }();
   const std::string input(reinterpret_cast<const char*>(data), size);
   karvonel::conversion::ConversionRequest request;
-  request.in_path = fs::path(folder) / "points.csv";
-  request.out_path = fs::path(folder) / "points.igs";
-  request.section_path = fs::path(folder) / "para.sec";
+  request.in_path = folder / "points.csv";
+  request.out_path = folder / "points.igs";
+  request.section_path = folder / "para.sec";
   request.clock = [] { return karvonel::iges::LocalTime{2026, 12, 6, 10, 23, 45}; };
   WriteFileBytes(request.in_path, input);
   WriteFileBytes(request.out_path, kEarlierOutput);
