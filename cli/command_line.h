@@ -31,8 +31,9 @@ struct Environment {
 
 // Runs the tool on its arguments (without the program name) and returns the
 // exit status: 0 when every input converted, 1 when any failed, 2 on a usage
-// error (a bad KARVONEL_FIXED_TIME included). Inputs are converted one after
-// the other; a failure does not stop the ones after it.
+// error (a bad KARVONEL_FIXED_TIME included), 128 + N when termination signal N
+// cut the run short (the program then ends by that signal itself). Inputs are
+// converted one after the other; a failure does not stop the ones after it.
 int RunCommandLine(const std::vector<std::string>& args, Environment& env);
 
 }  // namespace karvonel::cli

@@ -30,7 +30,15 @@ int main(int argc, char** argv) try {
 #endif
   karvonel::cli::Environment env{
       std::cout, std::cerr, err_is_terminal, std::getenv(karvonel::cli::kFixedTimeVariable), {}};
-  return karvonel::cli::RunCommandLine(args, env);
+  const int status = karvonel::cli::RunCommandLine(args, env);
+  // Cut short by a signal and cleaned up: the signal ends the program, so
+  // that a shell loop or xargs around it stops too.
+  if (const int signal = karvonel::platform::TerminationSignal();
+      signal != 0 && status == 128 + signal) {
+    std::cout.flush();
+    karvonel::platform::EndBySignal(signal);
+  }
+  return status;
 } catch (const std::bad_alloc&) {
   std::fputs("karvonel-convert: ", stderr);
   std::fputs(karvonel::conversion::cli_text::kOutOfMemory, stderr);

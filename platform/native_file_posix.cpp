@@ -85,9 +85,11 @@ SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mod
       break;
   }
   NativeFile file;
+  // An open that waits (a FIFO with no writer yet) is retried after a signal
+  // that asks for nothing, and given up after one that asks the program to end.
   do {
     file.fd_ = ::open(path.c_str(), flags, 0666);
-  } while (file.fd_ < 0 && errno == EINTR);
+  } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
   if (file.fd_ < 0)
     return Failed();
   // Without O_NONBLOCK from here on (a regular file never had it anyway).
@@ -102,7 +104,7 @@ SystemResult<NativeFile> NativeFile::OpenUnnamed(const std::filesystem::path& fo
   do {
     file.fd_ =
         ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  } while (file.fd_ < 0 && errno == EINTR);
+  } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
   if (file.fd_ >= 0)
     return file;
   // A file system without unnamed files says so in one of these ways.

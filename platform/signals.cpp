@@ -1,10 +1,13 @@
 #include "platform/signals.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace karvonel::platform {
@@ -43,6 +46,23 @@ void CatchTerminationSignals() {
 
 int TerminationSignal() {
   return caught;
+}
+
+void EndBySignal(int signal) {
+#ifdef _WIN32
+  (void)signal;
+  ::ExitProcess(STATUS_CONTROL_C_EXIT);
+#else
+  std::signal(signal, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  std::raise(signal);
+  // Not reached: the default action of every termination signal ends the
+  // process.
+  ::_exit(128 + signal);
+#endif
 }
 
 }  // namespace karvonel::platform

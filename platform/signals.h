@@ -14,4 +14,11 @@ void CatchTerminationSignals();
 // Ctrl+C, SIGTERM for the others), or 0.
 int TerminationSignal();
 
+// For a front end whose run `signal` cut short, once it has cleaned up: ends
+// the process by that signal, its default action restored and the signal
+// raised again, so that the caller sees a program ended by it and stops as
+// well (a shell loop, xargs). On Windows the process ends with
+// STATUS_CONTROL_C_EXIT, as a console program that Ctrl+C ends does.
+[[noreturn]] void EndBySignal(int signal);
+
 }  // namespace karvonel::platform

@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 wine
   lintian desktop-file-utils man-db unzip dpkg-dev
+  mmdebstrap git
 )
 
 missing=()

@@ -112,15 +112,33 @@ bash scripts/check-guide.sh /usr/bin
 apt_get remove karvonel >/dev/null
 status=$(dpkg-query -W -f='${Status}' karvonel 2>/dev/null || true)
 [[ -z $status || $status == *not-installed ]] || fail "after apt-get remove the package is: $status"
-left=0
-while read -r path; do
-  if [[ -e $path && ! -d $path ]] || [[ -d $path && -z $(ls -A "$path") ]]; then
-    echo "left behind: $path" >&2
-    left=1
-  fi
-done <"$work/installed"
-((left == 0)) || fail "apt-get remove left files behind"
+# What of the paths in LIST is still there: a file, a link, or a folder that
+# no installed package owns. Another package's folder may stay, empty or not
+# (hicolor-icon-theme's icon folders, say).
+left_behind() {
+  local path
+  while read -r path; do
+    [[ $path != /. ]] && [[ -e $path || -L $path ]] || continue
+    [[ -d $path && ! -L $path ]] && dpkg-query -S "$path" >/dev/null 2>&1 && continue
+    echo "$path"
+  done <"$1"
+}
+left=$(left_behind "$work/installed")
+[[ -z $left ]] || fail "apt-get remove left files behind: ${left//$'\n'/, }"
 echo "removed: none of its $(wc -l <"$work/installed") paths left behind"
+
+stage "the removal check finds what is left"
+# A file of ours and an empty folder of ours are found; another package's
+# folder is not.
+mkdir /usr/share/doc/karvonel
+: >/usr/bin/karvonel-convert
+printf '%s\n' /usr/bin/karvonel-convert /usr/share/doc/karvonel /usr/share/man/man1 >"$work/list"
+left=$(left_behind "$work/list")
+rm /usr/bin/karvonel-convert
+rmdir /usr/share/doc/karvonel
+[[ $left == $'/usr/bin/karvonel-convert\n/usr/share/doc/karvonel' ]] ||
+  fail "the removal check found: ${left:-nothing}"
+echo "found: the file and the folder left on purpose"
 flock -u 9
 
 stage "the Windows zip"

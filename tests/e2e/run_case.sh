@@ -8,7 +8,8 @@
 # A scene is a folder with in/points.csv (two points unless the case says
 # otherwise), out/points.igs holding an earlier output, and the working folder
 # work/, where para.sec goes. In a case's arguments and expected texts, {D}
-# stands for the scene's folder.
+# stands for the scene's folder. An exit status SIGxxx expects the program to
+# have ended by that signal.
 set -uo pipefail
 convert=$(realpath "$1")
 name=$2
@@ -26,7 +27,7 @@ cleanup() {
   [[ -n $holder ]] && kill "$holder" 2>/dev/null
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
   chmod -R u+rwx "$scene" 2>/dev/null
-  rm -rf "$scene"
+  rm -rf "$scene" "$scene.bin" "$scene.ended"
 }
 trap cleanup EXIT
 mkdir -p "$scene/in" "$scene/out" "$scene/work"
@@ -64,7 +65,10 @@ for step in "${steps[@]}"; do
     tmpfs) needs_root to mount a tmpfs
       mount -t tmpfs -o size="$a" tmpfs "$scene/$b" || skip "cannot mount a tmpfs"
       mounts+=("$scene/$b") ;;
-    user) needs_root to run as another user; chown -R nobody "$scene"; run_as=nobody ;;
+    user) needs_root to run as another user; chown -R nobody "$scene"; run_as=nobody
+      # A copy of the program where that user can reach it, wherever the
+      # build lies (a home folder of mode 0700, say).
+      mkdir -m 755 "$scene.bin"; cp "$convert" "$scene.bin/"; convert=$scene.bin/${convert##*/} ;;
     # Even a shared lock of another process keeps a conversion out.
     lock) (exec 9<>"$scene/$a" && flock -s -n 9 && exec sleep 60) & holder=$!; sleep 0.2 ;;
     zeros) stdin_from="zeros:$a" ;;
@@ -108,20 +112,32 @@ cmd=(env "${env_vars[@]}" "$convert" "${argv[@]}")
   if [[ $stdin_from == zeros:* ]]; then
     head -c "${stdin_from#zeros:}" /dev/zero | "${cmd[@]}" >"$scene.out" 2>"$scene.err"
   elif [[ -n $signal ]]; then
-    "${cmd[@]}" </dev/null >"$scene.out" 2>"$scene.err" &
-    pid=$!
-    # Sent once the point loop is under way: para.sec has grown.
-    for _ in $(seq 200); do
-      [[ -s para.sec ]] && break
-      sleep 0.02
-    done
-    kill -s "$signal" "$pid"
-    wait "$pid"
+    # perl starts the program, sends the signal once the point loop is under
+    # way (para.sec has grown) or the program waits for a FIFO's writer, and
+    # says how the program ended: its exit status, or the signal that ended
+    # it, which a shell's $? cannot tell apart. One still running 20 s later
+    # is killed.
+    perl -e 'my ($signal, $ended) = splice @ARGV, 0, 2;
+      defined(my $pid = fork) or die "fork: $!";
+      if ($pid == 0) { exec @ARGV; exit 127 }
+      sub waits_for_writer { open my $w, "<", "/proc/$pid/wchan" or return 0; <$w> =~ /fifo|partner/ }
+      for (1 .. 200) { last if -s "para.sec" or waits_for_writer; select undef, undef, undef, 0.02 }
+      kill $signal, $pid;
+      $SIG{ALRM} = sub { kill "KILL", $pid };
+      alarm 20;
+      waitpid $pid, 0;
+      open my $f, ">", $ended or die "$ended: $!";
+      print $f ($? & 127 ? "signal " . ($? & 127) : $? >> 8);' \
+      "$signal" "$scene.ended" "${cmd[@]}" </dev/null >"$scene.out" 2>"$scene.err"
   else
     "${cmd[@]}" <"$stdin_from" >"$scene.out" 2>"$scene.err"
   fi
 )
 status=$?
+if [[ -f $scene.ended ]]; then
+  status=$(<"$scene.ended")
+  [[ $status == signal* ]] && status=SIG$(kill -l "${status#signal }")
+fi
 err=$(<"$scene.err"); out=$(<"$scene.out")
 rm -f "$scene.err" "$scene.out"
 
