@@ -14,6 +14,11 @@ shift
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: console programs need neither, and asking for them stalls.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine spells Windows file names in the Unix locale's character set; without a
+# UTF-8 locale (a bare system has none set) a Japanese name cannot be created.
+if [[ $(locale charmap 2>/dev/null) != UTF-8 ]]; then
+  export LC_ALL=C.UTF-8
+fi
 if command -v wine64 >/dev/null; then
   exec wine64 "$@"
 elif [[ -x /usr/lib/wine/wine64 ]]; then

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -109,6 +110,70 @@ TEST(ConvertExe, SectionFileLockedInAnotherProcess) {
   EXPECT_EQ(again.status, 0u) << again.log;
   EXPECT_EQ(ReadFileBytes(dir / "pts.igs").size(), 9u * 82)
       << "Start, 4 Global, 3 point, Terminate";
+}
+
+// Ctrl+C and Ctrl+Break at the console end a long conversion cleanly, with the
+// status of a program that Ctrl+C ended, so that a batch file's loop can tell:
+// the earlier output kept, nothing left behind. It needs a console: the
+// common suite has none and skips it; the test windows.console_ctrl_events
+// runs it again on a terminal, with KARVONEL_NEEDS_CONSOLE set.
+BOOL WINAPI IgnoreConsoleEvent(DWORD) {
+  return TRUE;
+}
+
+TEST(ConvertExe, CtrlCAndCtrlBreakEndTheRun) {
+  if (::GetConsoleWindow() == nullptr) {
+    ASSERT_EQ(std::getenv("KARVONEL_NEEDS_CONSOLE"), nullptr) << "no console";
+    GTEST_SKIP() << "no console";
+  }
+  ::SetConsoleCtrlHandler(IgnoreConsoleEvent, TRUE);  // the event reaches this test too
+  // Wine 8 sends only Ctrl+C to a console: GenerateConsoleCtrlEvent fails for
+  // Ctrl+Break there, to the console as to a process group.
+  const bool under_wine =
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  std::vector<DWORD> events{CTRL_C_EVENT};
+  if (!under_wine)
+    events.push_back(CTRL_BREAK_EVENT);
+  for (const DWORD event : events) {
+    SCOPED_TRACE(event == CTRL_C_EVENT ? "Ctrl+C" : "Ctrl+Break");
+    TempDir dir;
+    std::string points;
+    for (int i = 0; i < 1'000'000; ++i)
+      points += std::to_string(i) + ".5,-2.25,1E2\r\n";
+    testing::WriteFileBytes(dir / "pts.csv", points);
+    testing::WriteFileBytes(dir / "pts.igs", "earlier");
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring line = L"karvonel-convert.exe pts.csv";
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(fs::absolute(KARVONEL_CONVERT_EXE).c_str(), line.data(), nullptr,
+                                 nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &startup,
+                                 &process));
+    // Sent once the point loop is under way: para.sec has grown.
+    for (int i = 0; i < 500; ++i) {
+      std::error_code missing;
+      const auto size = fs::file_size(dir / "para.sec", missing);
+      if (!missing && size > 0)
+        break;
+      ::Sleep(20);
+    }
+    const bool sent = ::GenerateConsoleCtrlEvent(event, 0);
+    const DWORD send_error = ::GetLastError();
+    if (!sent)
+      ::TerminateProcess(process.hProcess, 1);
+    EXPECT_TRUE(sent) << "GenerateConsoleCtrlEvent: error " << send_error;
+    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 60'000), WAIT_OBJECT_0);
+    DWORD status = 0;
+    ::GetExitCodeProcess(process.hProcess, &status);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_EQ(status, 0xC000013Au);
+    const std::string kept = ReadFileBytes(dir / "pts.igs");
+    EXPECT_TRUE(kept == "earlier") << "the earlier output replaced: " << kept.size() << " bytes";
+    EXPECT_EQ(ListFolder(dir.Path()), "para.sec\npts.csv\npts.igs\n") << "a temporary file left";
+    EXPECT_EQ(ReadFileBytes(dir / "para.sec").size() % 82, 0u);
+  }
 }
 
 // A text of the version record's Japanese (Unicode) block, or "(none)".
