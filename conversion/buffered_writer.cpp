@@ -1,5 +1,6 @@
 #include "conversion/buffered_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "iges/record.h"
@@ -8,10 +9,12 @@ namespace karvonel::conversion {
 
 // The buffer is filled with zeros at once, so the memory in use is the same
 // for a small file as for a large one.
-BufferedWriter::BufferedWriter(platform::NativeFile& file, std::uint64_t writeback_every)
+BufferedWriter::BufferedWriter(platform::NativeFile& file, std::uint64_t writeback_every,
+                               RecordDigest* digest)
     : file_(file),
       buffer_(std::make_unique<char[]>(kCapacity)),
-      writeback_every_(writeback_every) {}
+      writeback_every_(writeback_every),
+      digest_(digest) {}
 
 void BufferedWriter::WriteRecord(std::string_view record) {
   static_assert(iges::kRecordLength + iges::kLineEndLength <= kCapacity);
@@ -20,10 +23,23 @@ void BufferedWriter::WriteRecord(std::string_view record) {
     WriteOut();
   if (Failed())
     return;
+  if (digest_ != nullptr)
+    digest_->Add(record);
   char* out = buffer_.get() + used_;
   std::memcpy(out, record.data(), record.size());
   std::memcpy(out + record.size(), iges::kLineEnd, iges::kLineEndLength);
   used_ += size;
+}
+
+void BufferedWriter::WriteRecords(std::string_view records) {
+  while (!records.empty() && !Failed()) {
+    if (used_ == kCapacity)
+      WriteOut();
+    const std::size_t size = std::min(records.size(), kCapacity - used_);
+    std::memcpy(buffer_.get() + used_, records.data(), size);
+    used_ += size;
+    records.remove_prefix(size);
+  }
 }
 
 platform::Status BufferedWriter::Flush() {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "conversion/record_digest.h"
 #include "iges/record_writer.h"
 #include "platform/native_file.h"
 
@@ -15,13 +16,17 @@ namespace karvonel::conversion {
 class BufferedWriter final : public iges::RecordWriter {
  public:
   // Writes to `file`. With `writeback_every` > 0, asks the system to start
-  // writing the file to disk after every that many bytes handed to it.
-  explicit BufferedWriter(platform::NativeFile& file, std::uint64_t writeback_every = 0);
+  // writing the file to disk after every that many bytes handed to it. With
+  // a `digest`, adds every record written to it.
+  explicit BufferedWriter(platform::NativeFile& file, std::uint64_t writeback_every = 0,
+                          RecordDigest* digest = nullptr);
   BufferedWriter(const BufferedWriter&) = delete;
   BufferedWriter& operator=(const BufferedWriter&) = delete;
 
   // Appends the record and CR LF.
   void WriteRecord(std::string_view record) override;
+  // Appends bytes that are already records with their line ends.
+  void WriteRecords(std::string_view records);
   // Hands everything appended so far to the file.
   platform::Status Flush();
 
@@ -39,6 +44,7 @@ class BufferedWriter final : public iges::RecordWriter {
   std::size_t used_ = 0;
   std::uint64_t writeback_every_;
   std::uint64_t since_writeback_ = 0;
+  RecordDigest* digest_;
   std::optional<platform::SystemError> error_;
 };
 

@@ -1,6 +1,8 @@
 #include "conversion/conversion_run.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -9,6 +11,7 @@
 #include "conversion/line_reader.h"
 #include "conversion/messages.h"
 #include "conversion/point_line.h"
+#include "conversion/record_digest.h"
 #include "iges/point_entity.h"
 #include "iges/terminate.h"
 #include "platform/local_time.h"
@@ -84,7 +87,7 @@ Result<std::optional<platform::FileInfo>, ConversionError> CheckOutputPlace(
 // ones. Only a plain file of its own is used: never a link, a device, a file
 // with a second name, nor the input or the output under another name.
 Result<NativeFile, ConversionError> OpenSectionFile(
-    const fs::path& path, const platform::FileInfo& input,
+    const fs::path& path, const platform::FileInfo& input, const fs::path& out_path,
     const std::optional<platform::FileInfo>& output) {
   auto file = NativeFile::Open(path, NativeFile::Mode::kReadWriteKeep);
   if (!file && file.error().code == ELOOP)
@@ -102,6 +105,12 @@ Result<NativeFile, ConversionError> OpenSectionFile(
     return Fail(ErrorKind::kSectionFileIsInput, path);
   if (output && info->id == output->id)
     return Fail(ErrorKind::kSectionFileIsOutput, path);
+  // With no output there yet, its path may still name this file, which did not
+  // exist either until now: as "para.sec", or through a link to this folder.
+  if (!output) {
+    if (const auto named = platform::InfoOf(out_path); named && named->id == info->id)
+      return Fail(ErrorKind::kSectionFileIsOutput, path);
+  }
   if (info->links > 1)
     return Fail(ErrorKind::kSectionFileHasLinks, path);
   if (auto locked = file->TryLock(); !locked) {
@@ -164,19 +173,42 @@ Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& reques
 }
 
 // Copies the Parameter Data records from "para.sec" behind the Directory Entry
-// records in the output.
+// records in the output, through memory: only records that are exactly those
+// this conversion wrote (`written`) may reach the output. Another program may
+// have cut the file or written into it meanwhile; the lock does not stop it.
 Result<void, ConversionError> AppendSection(const fs::path& section_path, NativeFile& section,
-                                            std::int32_t records, const fs::path& out_path,
-                                            NativeFile& output) {
+                                            std::int32_t records, const RecordDigest& written,
+                                            BufferedWriter& out) {
   if (auto rewound = section.Rewind(); !rewound)
     return Fail(ErrorKind::kReadFailed, section_path, rewound.error().reason);
-  const std::uint64_t expected = static_cast<std::uint64_t>(records) * iges::kRecordBytes;
-  const auto copied = platform::CopyBytes(section, output, expected);
-  if (!copied && copied.error().in_target)
-    return Fail(ErrorKind::kWriteFailed, out_path, copied.error().system.reason);
-  if (!copied)
-    return Fail(ErrorKind::kReadFailed, section_path, copied.error().system.reason);
-  if (*copied != expected)
+  constexpr std::size_t kChunkRecords = 3200;
+  auto chunk = std::make_unique<char[]>(kChunkRecords * iges::kRecordBytes);
+  RecordDigest read;
+  for (std::int32_t left = records; left > 0 && !out.Failed();) {
+    const std::size_t wanted =
+        std::min<std::size_t>(static_cast<std::size_t>(left), kChunkRecords) * iges::kRecordBytes;
+    std::size_t got = 0;
+    while (got < wanted) {
+      const auto count = section.Read(chunk.get() + got, wanted - got);
+      if (!count)
+        return Fail(ErrorKind::kReadFailed, section_path, count.error().reason);
+      if (*count == 0)
+        return Fail(ErrorKind::kSectionFileChanged, section_path);
+      got += *count;
+    }
+    for (std::size_t at = 0; at < got; at += iges::kRecordBytes) {
+      const std::string_view record(chunk.get() + at, iges::kRecordLength);
+      if (std::string_view(chunk.get() + at + iges::kRecordLength, iges::kLineEndLength) !=
+          iges::kLineEnd) {
+        return Fail(ErrorKind::kSectionFileChanged, section_path);
+      }
+      read.Add(record);
+    }
+    out.WriteRecords(std::string_view(chunk.get(), got));
+    left -= static_cast<std::int32_t>(got / iges::kRecordBytes);
+  }
+  // A failed write is the output's to report, at its next flush.
+  if (!out.Failed() && !(read == written))
     return Fail(ErrorKind::kSectionFileChanged, section_path);
   return {};
 }
@@ -203,7 +235,7 @@ ConversionResult Convert(const ConversionRequest& request) {
     return OutputFailure(request.out_path, created.error());
   std::error_code ignored;
   const fs::path section_path = fs::absolute(request.section_path, ignored);
-  auto section_file = OpenSectionFile(section_path, *input_info, *earlier_output);
+  auto section_file = OpenSectionFile(section_path, *input_info, request.out_path, *earlier_output);
   if (!section_file)
     return Unexpected{section_file.error()};
 
@@ -211,7 +243,8 @@ ConversionResult Convert(const ConversionRequest& request) {
     return Fail(ErrorKind::kWriteFailed, request.out_path, error.reason);
   };
   BufferedWriter out(output.File(), kWritebackEvery);
-  BufferedWriter section(*section_file);
+  RecordDigest section_records;
+  BufferedWriter section(*section_file, 0, &section_records);
   iges::WriteStartGlobal(request.clock ? request.clock() : SystemLocalTime(), out);
 
   // Start, Global and Directory Entry records into the output, Parameter Data
@@ -252,12 +285,10 @@ ConversionResult Convert(const ConversionRequest& request) {
 
   // The Parameter Data section behind the Directory Entry section, then the
   // Terminate record.
-  if (auto written = out.Flush(); !written)
-    return output_failed(written.error());
   if (!go_on(input_size))
     return Fail(ErrorKind::kCancelled);
-  if (auto appended = AppendSection(section_path, *section_file, counters.PdSeq - 1,
-                                    request.out_path, output.File());
+  if (auto appended =
+          AppendSection(section_path, *section_file, counters.PdSeq - 1, section_records, out);
       !appended) {
     return Unexpected{appended.error()};
   }

@@ -26,12 +26,6 @@ template <class T>
 using SystemResult = Result<T, SystemError>;
 using Status = Result<void, SystemError>;
 
-// Why a copy between two files failed, and on which side.
-struct CopyError {
-  SystemError system;
-  bool in_target = false;  // false: reading the source failed
-};
-
 enum class FileKind { kRegular, kDirectory, kOther };
 
 // Which file a name or a handle leads to: equal ids, the same file.
@@ -119,8 +113,6 @@ class NativeFile {
   Status Close();
 
  private:
-  friend Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& target,
-                                                    std::uint64_t size);
 #ifdef _WIN32
   void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
 #else
@@ -130,12 +122,6 @@ class NativeFile {
 
 // The code of TryLock's failure when another file holds the lock.
 inline constexpr int kBusy = EWOULDBLOCK;
-
-// Copies `size` bytes from `source`'s position to `target`'s, inside the system
-// where it can. Returns the bytes copied: fewer than `size` when the source
-// ends first.
-Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& target,
-                                           std::uint64_t size);
 
 // Replaces `to` by `from` in one step, then makes the change durable.
 Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <system_error>
 
-#include "platform/buffer_copy.h"
 #include "platform/native_file.h"
 #include "platform/signals.h"
 
@@ -215,37 +214,6 @@ Status NativeFile::Close() {
   if (::close(fd) != 0)
     return Failed();
   return {};
-}
-
-Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& target,
-                                           std::uint64_t size) {
-  std::uint64_t copied = 0;
-#ifdef __linux__
-  // The kernel copies page to page, without a trip through this process.
-  while (copied < size) {
-    const ssize_t count =
-        ::copy_file_range(source.fd_, nullptr, target.fd_, nullptr, size - copied, 0);
-    if (count == 0)
-      return copied;
-    if (count > 0) {
-      copied += static_cast<std::uint64_t>(count);
-      continue;
-    }
-    if (errno == EINTR)
-      continue;
-    const bool unsupported =
-        errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
-    if (!unsupported || copied > 0) {
-      // The call does not say which side failed; a read error shows as EIO.
-      return Unexpected{CopyError{LastError(), errno != EIO && errno != EBADF}};
-    }
-    break;  // not between these two files: copy through a buffer
-  }
-#endif
-  auto rest = CopyThroughBuffer(source, target, size - copied);
-  if (!rest)
-    return rest;
-  return copied + *rest;
 }
 
 Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/buffer_copy.h"
 #include "platform/native_file.h"
 #include "platform/windows_errors.h"
 
@@ -196,11 +195,6 @@ Status NativeFile::Close() {
   if (!::CloseHandle(handle))
     return Failed();
   return {};
-}
-
-Result<std::uint64_t, CopyError> CopyBytes(NativeFile& source, NativeFile& target,
-                                           std::uint64_t size) {
-  return CopyThroughBuffer(source, target, size);
 }
 
 }  // namespace karvonel::platform

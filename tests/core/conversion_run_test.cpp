@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 #include <string>
 #include <thread>
@@ -123,6 +124,51 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
   ASSERT_FALSE(result);
   EXPECT_EQ(result.error().kind, ErrorKind::kInputChanged);
   ExpectNothingChanged();
+}
+
+// Another program empties "para.sec" or writes other records into it while a
+// run goes on: in the middle of the point loop or just before its records are
+// copied into the output. The lock stops neither; the output must never hold
+// records other than the run's own, and the run must not call itself done.
+// (On Windows the lock does keep other handles from writing into the file,
+// so there only emptying it is tried.)
+TEST_F(ConversionRun, SectionFileChangedByAnotherProgramIsRefused) {
+  struct Meddling {
+    const char* name;
+    int at_report;  // 1: after 16384 lines; 3: after the last line
+    bool emptied;   // else its first record rewritten, as long as it was
+  };
+  std::vector<Meddling> meddlings{{"emptied in the loop", 1, true},
+                                  {"emptied before the copy", 3, true}};
+#ifndef _WIN32
+  meddlings.push_back({"rewritten in the loop", 1, false});
+  meddlings.push_back({"rewritten before the copy", 3, false});
+#endif
+  for (const Meddling& meddling : meddlings) {
+    SCOPED_TRACE(meddling.name);
+    ConversionRequest request = Request(Lines("1,1,1\n", 40000));
+    int reports = 0;
+    request.progress = [&](std::uint64_t, std::uint64_t) {
+      if (++reports != meddling.at_report)
+        return true;
+      std::fstream other(dir_.Path() / "para.sec",
+                         std::ios::binary | std::ios::in | std::ios::out |
+                             (meddling.emptied ? std::ios::trunc : std::ios::openmode{}));
+      if (!meddling.emptied)
+        other << "116,9.,9.,9.;";
+      EXPECT_TRUE(other.flush()) << "para.sec could not be changed";
+      return true;
+    };
+    const ConversionResult result = RunConversion(request);
+    EXPECT_EQ(reports, 3);
+    EXPECT_FALSE(result) << "a run with foreign records called done";
+    if (result)
+      continue;
+    EXPECT_EQ(ResultMessage(result),
+              "変換中に作業ファイルが変更されました：" + (dir_.Path() / "para.sec").string());
+    EXPECT_EQ(Output(), kEarlier);
+    EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec\n");
+  }
 }
 
 // Memory running out at any allocation of a run ends it with a message; the

@@ -1,8 +1,6 @@
 // Faults the file system does not produce on demand, for karvonel-convert run
 // with LD_PRELOAD: KARVONEL_FAULT names them, comma-separated.
 //   fsync       every fsync fails with EIO
-//   short-copy  copy_file_range copies nothing, as at the end of its source
-//   copy-full   copy_file_range fails with ENOSPC, the target's disk full
 //   no-tmpfile  opening an unnamed file (O_TMPFILE) fails with EOPNOTSUPP
 //   pid         getpid returns 4242, so temporary names can be foreseen
 #include <dlfcn.h>
@@ -36,18 +34,6 @@ int fsync(int fd) {
     return -1;
   }
   return Next<int (*)(int)>("fsync")(fd);
-}
-
-ssize_t copy_file_range(int in, off64_t* in_at, int out, off64_t* out_at, size_t size,
-                        unsigned flags) {
-  if (Wants("short-copy"))
-    return 0;
-  if (Wants("copy-full")) {
-    errno = ENOSPC;
-    return -1;
-  }
-  return Next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range")(
-      in, in_at, out, out_at, size, flags);
 }
 
 pid_t getpid() {
