@@ -10,7 +10,7 @@ enum class ErrorKind {
   kNoFileChosen,           // no input path given
   kInputMissing,           // the input does not exist
   kInputIsFolder,          // the input path names a folder (path)
-  kLineTooLong,            // an input line of more than 32766 characters (line)
+  kLineTooLong,            // an input line of more than 32766 bytes (line)
   kDataTooLong,            // a point's data text over 64 columns (line)
   kValueOutOfRange,        // a number beyond the range of a double (line)
   kTooManyPoints,          // the 5,000,000th point (line)
@@ -29,7 +29,12 @@ enum class ErrorKind {
   kSectionFileChanged,     // "para.sec" lost records during the conversion (path)
   kSectionFileBusy,        // "para.sec" is held by another running conversion (path)
   kSectionFileIsLink,      // "para.sec" is a symbolic link (path)
-  kSectionFileNotRegular,  // "para.sec" is a folder, a device, a FIFO ... (path)
+  kSectionFileIsFolder,    // "para.sec" is a folder (path)
+  kSectionFileIsFifo,      // "para.sec" is a FIFO (path)
+  kSectionFileIsSocket,    // "para.sec" is a socket (path)
+  kSectionFileIsDevice,    // "para.sec" is a device (path)
+  kSectionFileNotRegular,  // "para.sec" is some other kind of file (path)
+  kWorkFolderRemoved,      // the current folder, where "para.sec" goes, is gone (path)
   kSectionFileHasLinks,    // "para.sec" has more than one name (path)
   kSectionFileIsInput,     // "para.sec" is the input file (path)
   kSectionFileIsOutput,    // "para.sec" is the file at the output path (path)

@@ -81,6 +81,22 @@ Result<std::optional<platform::FileInfo>, ConversionError> CheckOutputPlace(
   return std::optional<platform::FileInfo>(*target);
 }
 
+// The refusal of a "para.sec" that is not a regular file, saying what it is.
+Unexpected<ConversionError> SectionFileOfKind(platform::FileKind kind, const fs::path& path) {
+  switch (kind) {
+    case platform::FileKind::kDirectory:
+      return Fail(ErrorKind::kSectionFileIsFolder, path);
+    case platform::FileKind::kFifo:
+      return Fail(ErrorKind::kSectionFileIsFifo, path);
+    case platform::FileKind::kSocket:
+      return Fail(ErrorKind::kSectionFileIsSocket, path);
+    case platform::FileKind::kDevice:
+      return Fail(ErrorKind::kSectionFileIsDevice, path);
+    default:
+      return Fail(ErrorKind::kSectionFileNotRegular, path);
+  }
+}
+
 // Opens and locks "para.sec" (`path`, absolute), keeping its contents: the
 // records of this conversion are written over those of the last one and the
 // file is cut behind them at the end, which frees no blocks only to take new
@@ -93,14 +109,20 @@ Result<NativeFile, ConversionError> OpenSectionFile(
   if (!file && file.error().code == ELOOP)
     return Fail(ErrorKind::kSectionFileIsLink, path);
   if (!file && file.error().code == EISDIR)
-    return Fail(ErrorKind::kSectionFileNotRegular, path);
+    return Fail(ErrorKind::kSectionFileIsFolder, path);
+  // A socket, or a device without its driver, cannot be opened at all.
+  if (!file && file.error().code == ENXIO) {
+    if (const auto info = platform::InfoOf(path);
+        info && info->kind != platform::FileKind::kRegular)
+      return SectionFileOfKind(info->kind, path);
+  }
   if (!file)
     return Fail(ErrorKind::kCannotCreate, path, file.error().reason);
   const auto info = file->Info();
   if (!info)
     return Fail(ErrorKind::kReadFailed, path, info.error().reason);
   if (info->kind != platform::FileKind::kRegular)
-    return Fail(ErrorKind::kSectionFileNotRegular, path);
+    return SectionFileOfKind(info->kind, path);
   if (info->id == input.id)
     return Fail(ErrorKind::kSectionFileIsInput, path);
   if (output && info->id == output->id)
@@ -233,8 +255,12 @@ ConversionResult Convert(const ConversionRequest& request) {
   platform::PendingFile output(request.out_path);
   if (auto created = output.Create(*earlier_output); !created)
     return OutputFailure(request.out_path, created.error());
-  std::error_code ignored;
-  const fs::path section_path = fs::absolute(request.section_path, ignored);
+  // "para.sec" is named by its absolute path in every message, even where the
+  // current folder has been removed and cannot take it.
+  const platform::CurrentFolder here = platform::CurrentFolderNow();
+  const fs::path section_path = here.path / request.section_path;
+  if (here.removed && request.section_path.is_relative())
+    return Fail(ErrorKind::kWorkFolderRemoved, section_path);
   auto section_file = OpenSectionFile(section_path, *input_info, request.out_path, *earlier_output);
   if (!section_file)
     return Unexpected{section_file.error()};

@@ -29,7 +29,7 @@ std::string ErrorMessage(const ConversionError& error) {
     case ErrorKind::kInputIsFolder:
       return "入力ファイル名がフォルダを指しています：" + error.path;
     case ErrorKind::kLineTooLong:
-      return Line(error) + " 行目が長すぎます（1 行は 32766 文字まで）。変換を中止しました";
+      return Line(error) + " 行目が長すぎます（1 行は 32766 バイトまで）。変換を中止しました";
     case ErrorKind::kDataTooLong:
       return Line(error) +
              " 行目の数値が長すぎて、点データの 64 桁に収まりません。変換を中止しました";
@@ -69,6 +69,17 @@ std::string ErrorMessage(const ConversionError& error) {
              "\nその変換が終わってから、やり直してください";
     case ErrorKind::kSectionFileIsLink:
       return "作業ファイルがシンボリックリンクのため使えません：" + error.path;
+    case ErrorKind::kSectionFileIsFolder:
+      return "作業ファイル名がフォルダを指しているため使えません：" + error.path;
+    case ErrorKind::kSectionFileIsFifo:
+      return "作業ファイルが FIFO（名前付きパイプ）のため使えません：" + error.path;
+    case ErrorKind::kSectionFileIsSocket:
+      return "作業ファイルがソケットのため使えません：" + error.path;
+    case ErrorKind::kSectionFileIsDevice:
+      return "作業ファイルがデバイスのため使えません：" + error.path;
+    case ErrorKind::kWorkFolderRemoved:
+      return "作業フォルダが削除されているため作業ファイルを作れません：" + error.path +
+             "\n存在するフォルダに移ってから、やり直してください";
     case ErrorKind::kSectionFileNotRegular:
       return "作業ファイルが通常のファイルでないため使えません：" + error.path;
     case ErrorKind::kSectionFileHasLinks:

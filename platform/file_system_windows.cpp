@@ -57,6 +57,13 @@ std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::pa
   return entries;
 }
 
+// Windows keeps the current folder of a process from being removed.
+CurrentFolder CurrentFolderNow() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::current_path(error);
+  return {error ? std::filesystem::path(L".") : std::move(path), false};
+}
+
 std::int64_t CurrentProcessId() {
   return static_cast<std::int64_t>(::GetCurrentProcessId());
 }

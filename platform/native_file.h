@@ -26,7 +26,9 @@ template <class T>
 using SystemResult = Result<T, SystemError>;
 using Status = Result<void, SystemError>;
 
-enum class FileKind { kRegular, kDirectory, kOther };
+// What kind of file a name leads to. FIFOs, sockets and devices are told
+// apart on POSIX systems only; elsewhere they are kOther.
+enum class FileKind { kRegular, kDirectory, kFifo, kSocket, kDevice, kOther };
 
 // Which file a name or a handle leads to: equal ids, the same file.
 struct FileId {
@@ -133,6 +135,15 @@ void RemoveFileQuietly(const std::filesystem::path& path);
 // folder cannot be read.
 std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
                                                        std::string_view prefix);
+
+// The absolute path of the current folder. A process may stay in a folder
+// that has been removed: then `removed` is set and `path` is the name the
+// folder had, where the system still knows it.
+struct CurrentFolder {
+  std::filesystem::path path;
+  bool removed = false;
+};
+CurrentFolder CurrentFolderNow();
 
 // This process's id, and whether the process of another id has ended.
 std::int64_t CurrentProcessId();

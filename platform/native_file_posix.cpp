@@ -40,6 +40,12 @@ FileInfo InfoFrom(const struct stat& status) {
     // The modification time, not the status change time: that one also moves
     // when the file loses its name, which leaves its contents as they were.
     info.stamp = status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
+  } else if (S_ISFIFO(status.st_mode)) {
+    info.kind = FileKind::kFifo;
+  } else if (S_ISSOCK(status.st_mode)) {
+    info.kind = FileKind::kSocket;
+  } else if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) {
+    info.kind = FileKind::kDevice;
   }
   info.id = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
   info.links = static_cast<std::uint64_t>(status.st_nlink);
@@ -251,6 +257,21 @@ std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::pa
       entries.push_back(folder / entry->d_name);
   }
   return entries;
+}
+
+CurrentFolder CurrentFolderNow() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::current_path(error);
+  if (!error)
+    return {std::move(path), false};
+  const bool removed = error == std::errc::no_such_file_or_directory;
+  // Linux still names the folder, with " (deleted)" behind a removed one's name.
+  path = std::filesystem::read_symlink("/proc/self/cwd", error);
+  std::string name = error ? std::string() : path.string();
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (removed && std::string_view(name).ends_with(kDeleted))
+    name.resize(name.size() - kDeleted.size());
+  return {name.empty() ? std::filesystem::path(".") : std::filesystem::path(name), removed};
 }
 
 std::int64_t CurrentProcessId() {

@@ -41,6 +41,7 @@ needs_root() { [[ $(id -u) == 0 ]] || skip "needs root $*"; }
 stdin_from=/dev/null
 run_as=
 signal=
+work_removed=
 limits=()
 env_vars=()
 IFS=';' read -ra steps <<<"$setup"
@@ -58,6 +59,9 @@ for step in "${steps[@]}"; do
     hardlink) ln "$scene/$a" "$scene/$b" ;;
     fifo) mkfifo "$scene/$a" ;;
     mknod) mknod "$scene/$a" c 1 3 ;;  # a null device of the scene's own
+    socket) perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Type => SOCK_STREAM(),
+      Local => shift, Listen => 1) or die "socket: $!"' "$scene/$a" ;;
+    work-removed) work_removed=1 ;;  # the run starts in work/, then it is removed
     chmod) chmod "$a" "$scene/$b" ;;
     rm) rm -f "$scene/$a" ;;
     umask) umask "$a" ;;
@@ -103,6 +107,7 @@ cmd=(env "${env_vars[@]}" "$convert" "${argv[@]}")
 [[ -n $run_as ]] && cmd=(runuser -u "$run_as" -- "${cmd[@]}")
 (
   cd "$scene/work" || exit 2
+  [[ -n $work_removed ]] && rmdir "$scene/work"
   # The tool starts with standard input, output and error only, whatever the
   # test runner left open.
   for fd in $(ls /proc/$BASHPID/fd); do
