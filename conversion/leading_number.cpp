@@ -68,15 +68,16 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
     cursor.Advance();
   }
   const double magnitude = static_cast<double>(value);
-  return {negative ? -magnitude : magnitude, false, any_digit};
+  return {negative ? -magnitude : magnitude, false, any_digit, !cursor.AtEnd()};
 }
 
 // The fast path for plain decimals such as -89.0123: a sign, at most 15
 // significant digits with at most one decimal mark, and then nothing that
 // could continue the number (no blank, no exponent). m / 10^k with m and 10^k
 // exact in a double is the correctly rounded value of the decimal. Returns
-// false when the general reader must decide.
-bool ReadPlainDecimal(std::string_view text, double& value) {
+// false when the general reader must decide; `text_after` tells whether
+// anything but the number is there.
+bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after) {
   std::size_t i = 0;
   const bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+'))
@@ -112,14 +113,17 @@ bool ReadPlainDecimal(std::string_view text, double& value) {
   }
   const double magnitude = static_cast<double>(whole) / kPowersOfTen[fraction];
   value = negative ? -magnitude : magnitude;
+  text_after = i < text.size();
   return true;
 }
 
 }  // namespace
 
 LeadingNumberResult LeadingNumber(std::string_view text) {
-  if (double value = 0; ReadPlainDecimal(text, value))
-    return {value, false, true};
+  double plain = 0;
+  bool plain_text_after = false;
+  if (ReadPlainDecimal(text, plain, plain_text_after))
+    return {plain, false, true, plain_text_after};
   Cursor cursor(text);
   bool negative = false;
   if (cursor.Peek() == '+' || cursor.Peek() == '-') {
@@ -195,6 +199,7 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     }
   }
 
+  const bool text_after = !cursor.AtEnd();
   double magnitude = 0;
   const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude,
                                             std::chars_format::general);
@@ -203,16 +208,16 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     // Too large is out of range; too small is a zero. The decimal exponent of
     // the first significant digit tells which.
     if (!seen_nonzero)
-      return {negative ? -0.0 : 0.0, false, true};
+      return {negative ? -0.0 : 0.0, false, true, text_after};
     const std::int64_t first_digit_exponent =
         (whole_digits > 0 ? whole_digits - 1 : -1 - leading_zeros_after_point) + exponent;
     if (first_digit_exponent > 0)
-      return {0, true, true};
-    return {negative ? -0.0 : 0.0, false, true};
+      return {0, true, true, text_after};
+    return {negative ? -0.0 : 0.0, false, true, text_after};
   }
   if (error != std::errc())
     return {};
-  return {negative ? -magnitude : magnitude, false, true};
+  return {negative ? -magnitude : magnitude, false, true, text_after};
 }
 
 }  // namespace karvonel::conversion

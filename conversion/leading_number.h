@@ -20,6 +20,9 @@ struct LeadingNumberResult {
   bool out_of_range = false;
   // The text starts with a number: at least one digit was read.
   bool is_number = false;
+  // Something other than blanks, tabs and line feeds follows the number
+  // ("5;2", "12abc"): the text is most likely not the number its writer meant.
+  bool text_after = false;
 };
 
 // Reads the number at the start of `text`; never fails on text that is not a

@@ -22,7 +22,7 @@ PointLine ParsePointLine(std::string_view LineText) {
     const LeadingNumberResult number = LeadingNumber(LineText.substr(start, comma - start));
     if (number.out_of_range)
       point.out_of_range = true;
-    if (number.is_number)
+    if (number.is_number && !number.text_after)
       ++numbers;
     *coordinate = number.value;
     start = comma + 1;

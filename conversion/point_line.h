@@ -10,8 +10,9 @@ struct PointLine {
   bool has_point = false;
   // A field's number is beyond the range of a double; the line is refused.
   bool out_of_range = false;
-  // Fields 1, 2 and 3 each start with a number; otherwise the line is most
-  // likely not what its writer meant (a header, blanks instead of commas).
+  // Fields 1, 2 and 3 each hold a number and nothing else but blanks and
+  // tabs; otherwise the line is most likely not what its writer meant (a
+  // header, blanks instead of commas, a decimal comma with semicolons).
   bool three_numbers = false;
   double x = 0;
   double y = 0;

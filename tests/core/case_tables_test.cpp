@@ -122,6 +122,9 @@ TEST(CaseTable, PointLines) {
     EXPECT_EQ(point.z, xyz[2]);
     EXPECT_EQ(point.has_point, row[2] != "no point");
     EXPECT_EQ(point.out_of_range, row[2] == "out of range");
+    if (point.has_point && !point.out_of_range) {
+      EXPECT_EQ(!point.three_numbers, row[2] == "noted");
+    }
   }
 }
 
