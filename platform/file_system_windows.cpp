@@ -38,23 +38,46 @@ void RemoveFileQuietly(const std::filesystem::path& path) {
   ::DeleteFileW(path.c_str());
 }
 
-std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
-                                                       std::string_view prefix) {
+std::vector<std::filesystem::path> EntriesNamedLike(const std::filesystem::path& folder,
+                                                    std::string_view prefix,
+                                                    std::string_view suffix) {
   std::vector<std::filesystem::path> entries;
   WIN32_FIND_DATAW found{};
-  const std::filesystem::path pattern =
-      (folder.empty() ? std::filesystem::path(".") : folder) / "*";
-  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  // The pattern also matches short (8.3) names, so each long name is checked.
+  const std::filesystem::path pattern = (folder.empty() ? std::filesystem::path(".") : folder) /
+                                        (std::string(prefix) + "*" + std::string(suffix));
+  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
   if (search == INVALID_HANDLE_VALUE)
     return entries;
   do {
     const std::string name =
         Utf8FromWide(found.cFileName, static_cast<int>(wcslen(found.cFileName)));
-    if (std::string_view(name).starts_with(prefix))
+    if (name.size() >= prefix.size() + suffix.size() && name.starts_with(prefix) &&
+        name.ends_with(suffix)) {
       entries.push_back(folder / found.cFileName);
+    }
   } while (::FindNextFileW(search, &found));
   ::FindClose(search);
   return entries;
+}
+
+namespace {
+
+bool ProcessIsGone(std::int64_t pid) {
+  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr)
+    return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  ::CloseHandle(process);
+  return ended;
+}
+
+}  // namespace
+
+void RemoveIfAbandoned(const std::filesystem::path& path, std::int64_t owner) {
+  if (owner != CurrentProcessId() && ProcessIsGone(owner))
+    ::DeleteFileW(path.c_str());
 }
 
 // Windows keeps the current folder of a process from being removed.
@@ -66,15 +89,6 @@ CurrentFolder CurrentFolderNow() {
 
 std::int64_t CurrentProcessId() {
   return static_cast<std::int64_t>(::GetCurrentProcessId());
-}
-
-bool ProcessIsGone(std::int64_t pid) {
-  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr)
-    return ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
-  const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-  ::CloseHandle(process);
-  return ended;
 }
 
 std::string PathText(const std::filesystem::path& path) {

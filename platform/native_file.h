@@ -131,10 +131,20 @@ Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::p
 // Removes a file if it exists; errors are ignored (used for cleaning up).
 void RemoveFileQuietly(const std::filesystem::path& path);
 
-// The entries of `folder` whose names start with `prefix`; none when the
-// folder cannot be read.
-std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
-                                                       std::string_view prefix);
+// The entries of `folder` named `prefix`, anything, `suffix`; none when the
+// folder cannot be read. Windows is asked for such names only, so that a
+// folder of many other files costs little.
+std::vector<std::filesystem::path> EntriesNamedLike(const std::filesystem::path& folder,
+                                                    std::string_view prefix,
+                                                    std::string_view suffix);
+
+// Removes the temporary file at `path`, which process `owner` created, if no
+// living process uses it any more. On POSIX systems the test is its lock
+// (NativeFile::TryLock, which the living run holds): a process id says
+// nothing across PID namespaces. On Windows, whose process ids are one
+// system's, the test is the owner's process; a file in use cannot be removed
+// there anyway.
+void RemoveIfAbandoned(const std::filesystem::path& path, std::int64_t owner);
 
 // The absolute path of the current folder. A process may stay in a folder
 // that has been removed: then `removed` is set and `path` is the name the
@@ -145,9 +155,8 @@ struct CurrentFolder {
 };
 CurrentFolder CurrentFolderNow();
 
-// This process's id, and whether the process of another id has ended.
+// This process's id.
 std::int64_t CurrentProcessId();
-bool ProcessIsGone(std::int64_t pid);
 
 // The path as UTF-8 text, for messages.
 std::string PathText(const std::filesystem::path& path);

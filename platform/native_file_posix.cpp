@@ -242,21 +242,36 @@ void RemoveFileQuietly(const std::filesystem::path& path) {
   ::unlink(path.c_str());
 }
 
-std::vector<std::filesystem::path> EntriesStartingWith(const std::filesystem::path& folder,
-                                                       std::string_view prefix) {
+std::vector<std::filesystem::path> EntriesNamedLike(const std::filesystem::path& folder,
+                                                    std::string_view prefix,
+                                                    std::string_view suffix) {
   std::vector<std::filesystem::path> entries;
-  DIR* const listing = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (listing == nullptr)
-    return entries;
-  struct Closer {
-    DIR* listing;
-    ~Closer() { ::closedir(listing); }
-  } closer{listing};
-  while (const dirent* entry = ::readdir(listing)) {
-    if (std::string_view(entry->d_name).starts_with(prefix))
-      entries.push_back(folder / entry->d_name);
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() >= prefix.size() + suffix.size() && name.starts_with(prefix) &&
+        name.ends_with(suffix)) {
+      entries.push_back(folder / name);
+    }
   }
   return entries;
+}
+
+void RemoveIfAbandoned(const std::filesystem::path& path, std::int64_t) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  // Locked, and still the file of that name: a run that created the file but
+  // has not yet locked it finds its name gone and takes another.
+  struct stat held {
+  }, named{};
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+      ::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+      named.st_ino == held.st_ino) {
+    ::unlink(path.c_str());
+  }
+  ::close(fd);
 }
 
 CurrentFolder CurrentFolderNow() {
@@ -276,10 +291,6 @@ CurrentFolder CurrentFolderNow() {
 
 std::int64_t CurrentProcessId() {
   return static_cast<std::int64_t>(::getpid());
-}
-
-bool ProcessIsGone(std::int64_t pid) {
-  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 std::string PathText(const std::filesystem::path& path) {

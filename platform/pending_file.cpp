@@ -26,6 +26,13 @@ std::int64_t TemporaryOwner(std::string_view name) {
   return count_error == std::errc() && after_count == end ? pid : -1;
 }
 
+// Whether `path` still names `file`.
+bool IsNamed(const NativeFile& file, const std::filesystem::path& path) {
+  const auto held = file.Info();
+  const auto named = InfoOf(path);
+  return held && named && held->id == named->id;
+}
+
 }  // namespace
 
 std::string TemporaryName() {
@@ -53,6 +60,12 @@ Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
   } else if (auto named = CreateNamed(); !named) {
     return named;
   }
+  // Held until the file has taken the target's place: it tells the sweep of
+  // another run that this file is in use (CreateNamed takes it at once).
+  if (temp_.empty()) {
+    if (auto locked = file_.TryLock(); !locked)
+      return locked;
+  }
   if (earlier) {
     if (auto mode = file_.TakeModeOf(*earlier); !mode)
       return mode;
@@ -63,19 +76,32 @@ Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
 Status PendingFile::CreateNamed() {
   // Only where files are named from the start can a killed process leave one.
   RemoveStaleTemporaries();
-  for (int attempt = 0;; ++attempt) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     // The name is kept before the file exists, so that it is removed again
     // whatever follows.
     temp_ = folder_ / TemporaryName();
     auto file = NativeFile::Open(temp_, NativeFile::Mode::kCreateNew);
-    if (file) {
+    if (!file) {
+      temp_.clear();
+      if (file.error().code != EEXIST)
+        return Unexpected{file.error()};
+      continue;
+    }
+    // Locked, then still under its name: the sweep of another run takes the
+    // lock first and then removes the name, so a file it holds or has taken
+    // is left to it, and this run takes another name.
+    auto locked = file->TryLock();
+    if (!locked && locked.error().code != kBusy) {
+      file_ = std::move(*file);
+      return locked;
+    }
+    if (locked && IsNamed(*file, temp_)) {
       file_ = std::move(*file);
       return {};
     }
     temp_.clear();
-    if (file.error().code != EEXIST || attempt == 99)
-      return Unexpected{file.error()};
   }
+  return Unexpected{SystemError{EEXIST, "no free temporary name"}};
 }
 
 Status PendingFile::Commit() {
@@ -87,19 +113,29 @@ Status PendingFile::Commit() {
         return linked;
     }
   }
+#ifdef _WIN32
+  // Windows renames no file that is open without delete sharing.
   if (auto closed = file_.Close(); !closed)
     return closed;
   if (auto moved = MoveIntoPlace(temp_, target_); !moved)
     return moved;
+#else
+  // Renamed while still open and locked, so that no sweep takes it for
+  // abandoned; the data is on the disk already (Sync), closing frees no more.
+  if (auto moved = MoveIntoPlace(temp_, target_); !moved)
+    return moved;
+  (void)file_.Close();
+#endif
   committed_ = true;
   return {};
 }
 
 void PendingFile::RemoveStaleTemporaries() const {
-  for (const std::filesystem::path& entry : EntriesStartingWith(folder_, kTemporaryPrefix)) {
+  for (const std::filesystem::path& entry :
+       EntriesNamedLike(folder_, kTemporaryPrefix, kTemporarySuffix)) {
     const std::int64_t owner = TemporaryOwner(entry.filename().string());
-    if (owner > 0 && owner != CurrentProcessId() && ProcessIsGone(owner))
-      RemoveFileQuietly(entry);
+    if (owner > 0)
+      RemoveIfAbandoned(entry, owner);
   }
 }
 

@@ -20,9 +20,10 @@ class PendingFile {
   // Creates the file in the target's folder, so that the final rename stays
   // within one file system: without a name where the system allows (nothing is
   // left behind however the process ends), else under a short temporary name
-  // of a fixed form (TemporaryName), after removing such names left by
-  // processes that are gone. The new file takes the owner, group and permission
-  // bits of `earlier`, the regular file now at the target, if any.
+  // of a fixed form (TemporaryName), after removing such files that no living
+  // run holds (RemoveIfAbandoned). The file stays locked until it has taken
+  // the target's place. It takes the owner, group and permission bits of
+  // `earlier`, the regular file now at the target, if any.
   Status Create(const std::optional<FileInfo>& earlier);
   NativeFile& File() { return file_; }
   // Names the file, closes it and renames it over the target; call it once
