@@ -55,15 +55,13 @@ Unexpected<ConversionError> OutputFailure(const fs::path& out, const platform::S
   }
 }
 
-// Looks at what the output path names before anything is created: nothing,
-// or a regular file that may be replaced (returned).
-Result<std::optional<platform::FileInfo>, ConversionError> CheckOutputPlace(
-    const fs::path& out, const platform::FileInfo& input) {
-  if (out.empty())
-    return Fail(ErrorKind::kOutputPathEmpty);
-  if (!out.has_filename())
-    return Fail(ErrorKind::kOutputIsFolder, out);
-  const auto target = platform::InfoOf(out);
+// Looks at what the output path names (`target`, as the output's folder
+// tells): nothing, or a regular file that may be replaced (returned). Asked
+// before anything is created and again right before the new file takes the
+// target's place.
+Result<std::optional<platform::FileInfo>, ConversionError> CheckTarget(
+    const fs::path& out, const platform::SystemResult<platform::FileInfo>& target,
+    const platform::FileInfo& input) {
   if (!target && target.error().code == ENOENT)
     return std::optional<platform::FileInfo>();
   if (!target)
@@ -103,7 +101,7 @@ Unexpected<ConversionError> SectionFileOfKind(platform::FileKind kind, const fs:
 // ones. Only a plain file of its own is used: never a link, a device, a file
 // with a second name, nor the input or the output under another name.
 Result<NativeFile, ConversionError> OpenSectionFile(
-    const fs::path& path, const platform::FileInfo& input, const fs::path& out_path,
+    const fs::path& path, const platform::FileInfo& input, const platform::PendingFile& out,
     const std::optional<platform::FileInfo>& output) {
   auto file = NativeFile::Open(path, NativeFile::Mode::kReadWriteKeep);
   if (!file && file.error().code == ELOOP)
@@ -130,7 +128,7 @@ Result<NativeFile, ConversionError> OpenSectionFile(
   // With no output there yet, its path may still name this file, which did not
   // exist either until now: as "para.sec", or through a link to this folder.
   if (!output) {
-    if (const auto named = platform::InfoOf(out_path); named && named->id == info->id)
+    if (const auto named = out.TargetInfo(); named && named->id == info->id)
       return Fail(ErrorKind::kSectionFileIsOutput, path);
   }
   if (info->links > 1)
@@ -248,11 +246,17 @@ ConversionResult Convert(const ConversionRequest& request) {
     return Fail(ErrorKind::kReadFailed, request.in_path, input_info.error().reason);
   if (input_info->kind == platform::FileKind::kDirectory)
     return Fail(ErrorKind::kInputIsFolder, request.in_path);
-  const auto earlier_output = CheckOutputPlace(request.out_path, *input_info);
+  if (request.out_path.empty())
+    return Fail(ErrorKind::kOutputPathEmpty);
+  if (!request.out_path.has_filename())
+    return Fail(ErrorKind::kOutputIsFolder, request.out_path);
+  platform::PendingFile output(request.out_path);
+  if (auto opened = output.OpenFolder(); !opened)
+    return OutputFailure(request.out_path, opened.error());
+  const auto earlier_output = CheckTarget(request.out_path, output.TargetInfo(), *input_info);
   if (!earlier_output)
     return Unexpected{earlier_output.error()};
 
-  platform::PendingFile output(request.out_path);
   if (auto created = output.Create(*earlier_output); !created)
     return OutputFailure(request.out_path, created.error());
   // "para.sec" is named by its absolute path in every message, even where the
@@ -261,7 +265,7 @@ ConversionResult Convert(const ConversionRequest& request) {
   const fs::path section_path = here.path / request.section_path;
   if (here.removed && request.section_path.is_relative())
     return Fail(ErrorKind::kWorkFolderRemoved, section_path);
-  auto section_file = OpenSectionFile(section_path, *input_info, request.out_path, *earlier_output);
+  auto section_file = OpenSectionFile(section_path, *input_info, output, *earlier_output);
   if (!section_file)
     return Unexpected{section_file.error()};
 
@@ -328,6 +332,12 @@ ConversionResult Convert(const ConversionRequest& request) {
   // The last moment to cancel: the rename that follows gives the file its name.
   if (!go_on(total))
     return Fail(ErrorKind::kCancelled);
+  // What stands at the target now must still be what may be replaced: another
+  // program may have made it read-only or put something else there.
+  if (const auto target_now = CheckTarget(request.out_path, output.TargetInfo(), *input_info);
+      !target_now) {
+    return Unexpected{target_now.error()};
+  }
   if (auto committed = output.Commit(); !committed)
     return output_failed(committed.error());
   return points;

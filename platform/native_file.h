@@ -79,14 +79,6 @@ class NativeFile {
   // Opens `path`, or says why it cannot.
   static SystemResult<NativeFile> Open(const std::filesystem::path& path, Mode mode);
 
-  // A new file without a name in `folder`, which LinkAs names once it is
-  // complete: until then nothing is left behind whatever ends the process.
-  // Fails with EOPNOTSUPP where the system or the file system has no such
-  // files (everywhere but Linux).
-  static SystemResult<NativeFile> OpenUnnamed(const std::filesystem::path& folder);
-  // Gives a file from OpenUnnamed the name `path`, which must not exist.
-  Status LinkAs(const std::filesystem::path& path);
-
   bool IsOpen() const;
   SystemResult<FileInfo> Info() const;
   // Gives the file the owner, group and permission bits of `earlier`, as far
@@ -115,6 +107,7 @@ class NativeFile {
   Status Close();
 
  private:
+  friend class NativeFolder;
 #ifdef _WIN32
   void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
 #else
@@ -124,27 +117,6 @@ class NativeFile {
 
 // The code of TryLock's failure when another file holds the lock.
 inline constexpr int kBusy = EWOULDBLOCK;
-
-// Replaces `to` by `from` in one step, then makes the change durable.
-Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to);
-
-// Removes a file if it exists; errors are ignored (used for cleaning up).
-void RemoveFileQuietly(const std::filesystem::path& path);
-
-// The entries of `folder` named `prefix`, anything, `suffix`; none when the
-// folder cannot be read. Windows is asked for such names only, so that a
-// folder of many other files costs little.
-std::vector<std::filesystem::path> EntriesNamedLike(const std::filesystem::path& folder,
-                                                    std::string_view prefix,
-                                                    std::string_view suffix);
-
-// Removes the temporary file at `path`, which process `owner` created, if no
-// living process uses it any more. On POSIX systems the test is its lock
-// (NativeFile::TryLock, which the living run holds): a process id says
-// nothing across PID namespaces. On Windows, whose process ids are one
-// system's, the test is the owner's process; a file in use cannot be removed
-// there anyway.
-void RemoveIfAbandoned(const std::filesystem::path& path, std::int64_t owner);
 
 // The absolute path of the current folder. A process may stay in a folder
 // that has been removed: then `removed` is set and `path` is the name the

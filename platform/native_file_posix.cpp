@@ -1,5 +1,4 @@
 // NativeFile on POSIX systems.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,6 +11,7 @@
 #include <system_error>
 
 #include "platform/native_file.h"
+#include "platform/posix_errors.h"
 #include "platform/signals.h"
 
 namespace karvonel::platform {
@@ -21,6 +21,8 @@ SystemError LastError() {
   const int code = errno;
   return {code, std::generic_category().message(code)};
 }
+
+}  // namespace
 
 Unexpected<SystemError> Failed() {
   return Unexpected{LastError()};
@@ -54,8 +56,6 @@ FileInfo InfoFrom(const struct stat& status) {
   info.group = static_cast<std::int64_t>(status.st_gid);
   return info;
 }
-
-}  // namespace
 
 NativeFile::NativeFile(NativeFile&& other) noexcept : fd_(other.fd_) {
   other.fd_ = -1;
@@ -101,33 +101,6 @@ SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mod
   if (mode == Mode::kReadWriteKeep)
     ::fcntl(file.fd_, F_SETFL, ::fcntl(file.fd_, F_GETFL) & ~O_NONBLOCK);
   return file;
-}
-
-SystemResult<NativeFile> NativeFile::OpenUnnamed(const std::filesystem::path& folder) {
-#ifdef O_TMPFILE
-  NativeFile file;
-  do {
-    file.fd_ =
-        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
-  if (file.fd_ >= 0)
-    return file;
-  // A file system without unnamed files says so in one of these ways.
-  if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
-    return FailedWith(EOPNOTSUPP);
-  return Failed();
-#else
-  (void)folder;
-  return FailedWith(EOPNOTSUPP);
-#endif
-}
-
-Status NativeFile::LinkAs(const std::filesystem::path& path) {
-  char proc_path[40];
-  std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", fd_);
-  if (::linkat(AT_FDCWD, proc_path, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
-    return Failed();
-  return {};
 }
 
 SystemResult<FileInfo> InfoOf(const std::filesystem::path& path) {
@@ -220,58 +193,6 @@ Status NativeFile::Close() {
   if (::close(fd) != 0)
     return Failed();
   return {};
-}
-
-Status MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to) {
-  // Taken first: after the rename nothing may fail for want of memory.
-  std::filesystem::path folder = to.parent_path();
-  if (folder.empty())
-    folder = ".";
-  if (::rename(from.c_str(), to.c_str()) != 0)
-    return Failed();
-  // Make the new name itself durable: sync the folder that holds it.
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-  return {};
-}
-
-void RemoveFileQuietly(const std::filesystem::path& path) {
-  ::unlink(path.c_str());
-}
-
-std::vector<std::filesystem::path> EntriesNamedLike(const std::filesystem::path& folder,
-                                                    std::string_view prefix,
-                                                    std::string_view suffix) {
-  std::vector<std::filesystem::path> entries;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
-       !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() >= prefix.size() + suffix.size() && name.starts_with(prefix) &&
-        name.ends_with(suffix)) {
-      entries.push_back(folder / name);
-    }
-  }
-  return entries;
-}
-
-void RemoveIfAbandoned(const std::filesystem::path& path, std::int64_t) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return;
-  // Locked, and still the file of that name: a run that created the file but
-  // has not yet locked it finds its name gone and takes another.
-  struct stat held {
-  }, named{};
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-      ::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
-      named.st_ino == held.st_ino) {
-    ::unlink(path.c_str());
-  }
-  ::close(fd);
 }
 
 CurrentFolder CurrentFolderNow() {

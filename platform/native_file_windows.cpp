@@ -91,14 +91,6 @@ bool NativeFile::IsOpen() const {
   return AsHandle(handle_) != INVALID_HANDLE_VALUE;
 }
 
-SystemResult<NativeFile> NativeFile::OpenUnnamed(const std::filesystem::path&) {
-  return Unexpected{SystemError{EOPNOTSUPP, SystemMessage(ERROR_NOT_SUPPORTED)}};
-}
-
-Status NativeFile::LinkAs(const std::filesystem::path&) {
-  return Failed(ERROR_NOT_SUPPORTED);
-}
-
 SystemResult<FileInfo> NativeFile::Info() const {
   const HANDLE handle = AsHandle(handle_);
   FileInfo info;

@@ -26,13 +26,6 @@ std::int64_t TemporaryOwner(std::string_view name) {
   return count_error == std::errc() && after_count == end ? pid : -1;
 }
 
-// Whether `path` still names `file`.
-bool IsNamed(const NativeFile& file, const std::filesystem::path& path) {
-  const auto held = file.Info();
-  const auto named = InfoOf(path);
-  return held && named && held->id == named->id;
-}
-
 }  // namespace
 
 std::string TemporaryName() {
@@ -42,18 +35,30 @@ std::string TemporaryName() {
 }
 
 PendingFile::PendingFile(std::filesystem::path target)
-    : target_(std::move(target)), folder_(target_.parent_path()) {}
+    : folder_path_(target.parent_path()), name_(target.filename()) {}
 
 PendingFile::~PendingFile() {
   if (committed_)
     return;
   (void)file_.Close();
   if (!temp_.empty())
-    RemoveFileQuietly(temp_);
+    folder_.Remove(temp_);
+}
+
+Status PendingFile::OpenFolder() {
+  auto folder = NativeFolder::Open(folder_path_);
+  if (!folder)
+    return Unexpected{folder.error()};
+  folder_ = std::move(*folder);
+  return {};
+}
+
+SystemResult<FileInfo> PendingFile::TargetInfo() const {
+  return folder_.InfoOf(name_);
 }
 
 Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
-  if (auto unnamed = NativeFile::OpenUnnamed(folder_)) {
+  if (auto unnamed = folder_.CreateUnnamed()) {
     file_ = std::move(*unnamed);
   } else if (unnamed.error().code != EOPNOTSUPP) {
     return Unexpected{unnamed.error()};
@@ -79,8 +84,8 @@ Status PendingFile::CreateNamed() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     // The name is kept before the file exists, so that it is removed again
     // whatever follows.
-    temp_ = folder_ / TemporaryName();
-    auto file = NativeFile::Open(temp_, NativeFile::Mode::kCreateNew);
+    temp_ = TemporaryName();
+    auto file = folder_.CreateNew(temp_);
     if (!file) {
       temp_.clear();
       if (file.error().code != EEXIST)
@@ -106,8 +111,8 @@ Status PendingFile::CreateNamed() {
 
 Status PendingFile::Commit() {
   for (int attempt = 0; temp_.empty(); ++attempt) {
-    temp_ = folder_ / TemporaryName();
-    if (auto linked = file_.LinkAs(temp_); !linked) {
+    temp_ = TemporaryName();
+    if (auto linked = folder_.Link(file_, temp_); !linked) {
       temp_.clear();
       if (linked.error().code != EEXIST || attempt == 99)
         return linked;
@@ -117,12 +122,12 @@ Status PendingFile::Commit() {
   // Windows renames no file that is open without delete sharing.
   if (auto closed = file_.Close(); !closed)
     return closed;
-  if (auto moved = MoveIntoPlace(temp_, target_); !moved)
+  if (auto moved = folder_.Rename(temp_, name_); !moved)
     return moved;
 #else
   // Renamed while still open and locked, so that no sweep takes it for
   // abandoned; the data is on the disk already (Sync), closing frees no more.
-  if (auto moved = MoveIntoPlace(temp_, target_); !moved)
+  if (auto moved = folder_.Rename(temp_, name_); !moved)
     return moved;
   (void)file_.Close();
 #endif
@@ -131,12 +136,18 @@ Status PendingFile::Commit() {
 }
 
 void PendingFile::RemoveStaleTemporaries() const {
-  for (const std::filesystem::path& entry :
-       EntriesNamedLike(folder_, kTemporaryPrefix, kTemporarySuffix)) {
-    const std::int64_t owner = TemporaryOwner(entry.filename().string());
+  for (const std::filesystem::path& name : folder_.NamesLike(kTemporaryPrefix, kTemporarySuffix)) {
+    const std::int64_t owner = TemporaryOwner(name.string());
     if (owner > 0)
-      RemoveIfAbandoned(entry, owner);
+      folder_.RemoveIfAbandoned(name, owner);
   }
+}
+
+// Whether `name` in the folder still names `file`.
+bool PendingFile::IsNamed(const NativeFile& file, const std::filesystem::path& name) const {
+  const auto held = file.Info();
+  const auto named = folder_.InfoOf(name);
+  return held && named && held->id == named->id;
 }
 
 }  // namespace karvonel::platform

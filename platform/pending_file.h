@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/native_file.h"
+#include "platform/native_folder.h"
 
 namespace karvonel::platform {
 
@@ -17,26 +18,33 @@ class PendingFile {
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
+  // Opens the target's folder, which every later step works in: the folder
+  // checked is the folder written to, whatever its path names meanwhile.
+  Status OpenFolder();
+  // What the target's name in that folder is now, following a symbolic link.
+  // Fails with ENOENT when there is nothing.
+  SystemResult<FileInfo> TargetInfo() const;
   // Creates the file in the target's folder, so that the final rename stays
   // within one file system: without a name where the system allows (nothing is
   // left behind however the process ends), else under a short temporary name
   // of a fixed form (TemporaryName), after removing such files that no living
-  // run holds (RemoveIfAbandoned). The file stays locked until it has taken
-  // the target's place. It takes the owner, group and permission bits of
-  // `earlier`, the regular file now at the target, if any.
+  // run holds (NativeFolder::RemoveIfAbandoned). The file stays locked until
+  // it has taken the target's place. It takes the owner, group and permission
+  // bits of `earlier`, the regular file now at the target, if any.
   Status Create(const std::optional<FileInfo>& earlier);
   NativeFile& File() { return file_; }
-  // Names the file, closes it and renames it over the target; call it once
-  // File().Sync() has put the whole file on the disk. On failure the target is
-  // as it was.
+  // Names the file and renames it over the target; call it once File().Sync()
+  // has put the whole file on the disk. On failure the target is as it was.
   Status Commit();
 
  private:
   Status CreateNamed();
   void RemoveStaleTemporaries() const;
+  bool IsNamed(const NativeFile& file, const std::filesystem::path& name) const;
 
-  std::filesystem::path target_;
-  std::filesystem::path folder_;
+  std::filesystem::path folder_path_;
+  std::filesystem::path name_;  // the target's name in its folder
+  NativeFolder folder_;
   std::filesystem::path temp_;  // the temporary name, once the file has one
   NativeFile file_;
   bool committed_ = false;

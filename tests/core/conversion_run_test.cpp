@@ -13,7 +13,12 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "conversion/conversion_run.h"
+#include "platform/native_file.h"
 #include "tests/support/test_files.h"
 
 // Every allocation of this program goes through here, so that a test can make
@@ -44,6 +49,8 @@ void operator delete(void* memory, std::size_t) noexcept {
 namespace karvonel::conversion {
 namespace {
 
+namespace fs = std::filesystem;
+using karvonel::platform::PathText;
 using karvonel::testing::ListFolder;
 using karvonel::testing::ReadFileBytes;
 using karvonel::testing::TempDir;
@@ -168,6 +175,85 @@ TEST_F(ConversionRun, SectionFileChangedByAnotherProgramIsRefused) {
               "変換中に作業ファイルが変更されました：" + (dir_.Path() / "para.sec").string());
     EXPECT_EQ(Output(), kEarlier);
     EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec\n");
+  }
+}
+
+// The output's folder is renamed and a link to another folder put in its
+// place while a run goes on. The file must land in the folder that was
+// checked, wherever it now is, and nothing in the other one. (Windows keeps
+// the folder from being renamed while the run holds it.)
+TEST_F(ConversionRun, OutputFolderSwappedForALinkDuringTheRun) {
+  ConversionRequest request = Request(Lines("1,1,1\n", 40000));
+  fs::create_directory(dir_ / "out");
+  fs::create_directory(dir_ / "other");
+  WriteFileBytes(dir_ / "out" / "out.igs", kEarlier);
+  request.out_path = dir_ / "out" / "out.igs";
+  bool moved = false;
+  request.progress = [&](std::uint64_t, std::uint64_t) {
+    if (!moved) {
+      std::error_code refused;
+      fs::rename(dir_ / "out", dir_ / "out.moved", refused);
+      moved = !refused;
+      if (moved)
+        fs::create_directory_symlink(dir_ / "other", dir_ / "out");
+    }
+    return true;
+  };
+  const ConversionResult result = RunConversion(request);
+  ASSERT_TRUE(result) << ResultMessage(result);
+  EXPECT_EQ(ListFolder(dir_ / "other"), "") << "written into the other folder";
+  const fs::path checked = moved ? dir_ / "out.moved" : dir_ / "out";
+  EXPECT_EQ(ListFolder(checked), "out.igs\n");
+  EXPECT_EQ(ReadFileBytes(checked / "out.igs").size(), 82u * (1 + 4 + 3 * 40000 + 1));
+#ifndef _WIN32
+  EXPECT_TRUE(moved) << "the folder could not be renamed";
+#endif
+}
+
+// The target changes while a run goes on: right before the new file would
+// take its place, it is checked again as at the start, and a target that may
+// no longer be replaced is kept.
+TEST_F(ConversionRun, TargetThatMayNoLongerBeReplacedIsKept) {
+  struct Change {
+    const char* name;
+    void (*make)(const fs::path& target);
+    const char* message;
+  };
+  std::vector<Change> changes{{"made read-only",
+                               [](const fs::path& target) {
+                                 fs::permissions(target,
+                                                 fs::perms::owner_write | fs::perms::group_write |
+                                                     fs::perms::others_write,
+                                                 fs::perm_options::remove);
+                               },
+                               "出力ファイルは書き込みが禁止されているため置き換えません："}};
+#ifndef _WIN32
+  changes.push_back({"replaced by a FIFO",
+                     [](const fs::path& target) {
+                       fs::remove(target);
+                       ASSERT_EQ(::mkfifo(target.c_str(), 0644), 0);
+                     },
+                     "出力ファイル名が通常のファイルでないもの（デバイスなど）を指しています："});
+#endif
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.name);
+    ConversionRequest request = Request(Lines("1,1,1\n", 40000));
+    bool changed = false;
+    request.progress = [&](std::uint64_t, std::uint64_t) {
+      if (!changed)
+        change.make(request.out_path);
+      changed = true;
+      return true;
+    };
+    const ConversionResult result = RunConversion(request);
+    EXPECT_EQ(ResultMessage(result), change.message + PathText(request.out_path));
+    EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec\n") << "a file left behind";
+    if (fs::is_regular_file(request.out_path)) {
+      const std::string kept = Output();
+      EXPECT_TRUE(kept == kEarlier) << "replaced by " << kept.size() << " bytes";
+    }
+    fs::permissions(request.out_path, fs::perms::owner_write, fs::perm_options::add);
+    fs::remove(request.out_path);
   }
 }
 

@@ -40,7 +40,7 @@ pid_t getpid() {
   return Wants("pid") ? 4242 : Next<pid_t (*)()>("getpid")();
 }
 
-int open(const char* path, int flags, ...) {
+int openat(int folder, const char* path, int flags, ...) {
   va_list rest;
   va_start(rest, flags);
   const mode_t mode =
@@ -50,7 +50,7 @@ int open(const char* path, int flags, ...) {
     errno = EOPNOTSUPP;
     return -1;
   }
-  return Next<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+  return Next<int (*)(int, const char*, int, ...)>("openat")(folder, path, flags, mode);
 }
 
 }  // extern "C"
