@@ -17,13 +17,6 @@ namespace karvonel::platform {
 
 class NativeFolder {
  public:
-  NativeFolder() = default;
-  NativeFolder(NativeFolder&& other) noexcept;
-  NativeFolder& operator=(NativeFolder&& other) noexcept;
-  NativeFolder(const NativeFolder&) = delete;
-  NativeFolder& operator=(const NativeFolder&) = delete;
-  ~NativeFolder();
-
   // Opens the folder at `path` (empty: the current folder). Fails with ENOENT
   // when it does not exist and ENOTDIR when a part of the path is a file.
   static SystemResult<NativeFolder> Open(const std::filesystem::path& path);
@@ -56,11 +49,10 @@ class NativeFolder {
   void RemoveIfAbandoned(const std::filesystem::path& name, std::int64_t owner) const;
 
  private:
+  // The folder's descriptor or handle, closed with it.
+  NativeFile held_;
 #ifdef _WIN32
   std::filesystem::path path_;
-  void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
-#else
-  int fd_ = -1;
 #endif
 };
 

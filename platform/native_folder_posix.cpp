@@ -33,36 +33,18 @@ int OpenForReading(int folder) {
 
 }  // namespace
 
-NativeFolder::NativeFolder(NativeFolder&& other) noexcept : fd_(other.fd_) {
-  other.fd_ = -1;
-}
-
-NativeFolder& NativeFolder::operator=(NativeFolder&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0)
-      ::close(fd_);
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
-NativeFolder::~NativeFolder() {
-  if (fd_ >= 0)
-    ::close(fd_);
-}
-
 SystemResult<NativeFolder> NativeFolder::Open(const std::filesystem::path& path) {
   NativeFolder folder;
-  folder.fd_ = ::open(path.empty() ? "." : path.c_str(), kLookupOnly | O_DIRECTORY | O_CLOEXEC);
-  if (folder.fd_ < 0)
+  folder.held_.fd_ =
+      ::open(path.empty() ? "." : path.c_str(), kLookupOnly | O_DIRECTORY | O_CLOEXEC);
+  if (folder.held_.fd_ < 0)
     return Failed();
   return folder;
 }
 
 SystemResult<FileInfo> NativeFolder::InfoOf(const std::filesystem::path& name) const {
   struct stat status {};
-  if (::fstatat(fd_, name.c_str(), &status, 0) != 0)
+  if (::fstatat(held_.fd_, name.c_str(), &status, 0) != 0)
     return Failed();
   return InfoFrom(status);
 }
@@ -71,7 +53,7 @@ SystemResult<NativeFile> NativeFolder::CreateUnnamed() const {
 #ifdef O_TMPFILE
   NativeFile file;
   do {
-    file.fd_ = ::openat(fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    file.fd_ = ::openat(held_.fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
   if (file.fd_ >= 0)
     return file;
@@ -87,7 +69,7 @@ SystemResult<NativeFile> NativeFolder::CreateUnnamed() const {
 SystemResult<NativeFile> NativeFolder::CreateNew(const std::filesystem::path& name) const {
   NativeFile file;
   do {
-    file.fd_ = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    file.fd_ = ::openat(held_.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
   if (file.fd_ < 0)
     return Failed();
@@ -97,7 +79,7 @@ SystemResult<NativeFile> NativeFolder::CreateNew(const std::filesystem::path& na
 Status NativeFolder::Link(const NativeFile& file, const std::filesystem::path& name) const {
   char proc_path[40];
   std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", file.fd_);
-  if (::linkat(AT_FDCWD, proc_path, fd_, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
+  if (::linkat(AT_FDCWD, proc_path, held_.fd_, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
     return Failed();
   return {};
 }
@@ -105,8 +87,8 @@ Status NativeFolder::Link(const NativeFile& file, const std::filesystem::path& n
 Status NativeFolder::Rename(const std::filesystem::path& from,
                             const std::filesystem::path& to) const {
   // Taken first: after the rename nothing may fail for want of a descriptor.
-  const int syncable = OpenForReading(fd_);
-  if (::renameat(fd_, from.c_str(), fd_, to.c_str()) != 0) {
+  const int syncable = OpenForReading(held_.fd_);
+  if (::renameat(held_.fd_, from.c_str(), held_.fd_, to.c_str()) != 0) {
     const auto failed = Failed();
     if (syncable >= 0)
       ::close(syncable);
@@ -121,13 +103,13 @@ Status NativeFolder::Rename(const std::filesystem::path& from,
 }
 
 void NativeFolder::Remove(const std::filesystem::path& name) const {
-  ::unlinkat(fd_, name.c_str(), 0);
+  ::unlinkat(held_.fd_, name.c_str(), 0);
 }
 
 std::vector<std::filesystem::path> NativeFolder::NamesLike(std::string_view prefix,
                                                            std::string_view suffix) const {
   std::vector<std::filesystem::path> names;
-  const int readable = OpenForReading(fd_);
+  const int readable = OpenForReading(held_.fd_);
   if (readable < 0)
     return names;
   DIR* const listing = ::fdopendir(readable);
@@ -147,7 +129,7 @@ std::vector<std::filesystem::path> NativeFolder::NamesLike(std::string_view pref
 }
 
 void NativeFolder::RemoveIfAbandoned(const std::filesystem::path& name, std::int64_t) const {
-  const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::openat(held_.fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return;
   // Locked, and still the file of that name: a run that created the file but
@@ -155,9 +137,9 @@ void NativeFolder::RemoveIfAbandoned(const std::filesystem::path& name, std::int
   struct stat held {
   }, named{};
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-      ::fstatat(fd_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      ::fstatat(held_.fd_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
       named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
-    ::unlinkat(fd_, name.c_str(), 0);
+    ::unlinkat(held_.fd_, name.c_str(), 0);
   }
   ::close(fd);
 }

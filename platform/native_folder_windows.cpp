@@ -12,10 +12,6 @@
 namespace karvonel::platform {
 namespace {
 
-HANDLE AsHandle(void* handle) {
-  return static_cast<HANDLE>(handle);
-}
-
 bool ProcessIsGone(std::int64_t pid) {
   const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
   if (process == nullptr)
@@ -27,27 +23,6 @@ bool ProcessIsGone(std::int64_t pid) {
 
 }  // namespace
 
-NativeFolder::NativeFolder(NativeFolder&& other) noexcept
-    : path_(std::move(other.path_)), handle_(other.handle_) {
-  other.handle_ = INVALID_HANDLE_VALUE;
-}
-
-NativeFolder& NativeFolder::operator=(NativeFolder&& other) noexcept {
-  if (this != &other) {
-    if (AsHandle(handle_) != INVALID_HANDLE_VALUE)
-      ::CloseHandle(AsHandle(handle_));
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    other.handle_ = INVALID_HANDLE_VALUE;
-  }
-  return *this;
-}
-
-NativeFolder::~NativeFolder() {
-  if (AsHandle(handle_) != INVALID_HANDLE_VALUE)
-    ::CloseHandle(AsHandle(handle_));
-}
-
 SystemResult<NativeFolder> NativeFolder::Open(const std::filesystem::path& path) {
   NativeFolder folder;
   folder.path_ = path.empty() ? std::filesystem::path(L".") : path;
@@ -58,7 +33,7 @@ SystemResult<NativeFolder> NativeFolder::Open(const std::filesystem::path& path)
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return Failed();
-  folder.handle_ = handle;
+  folder.held_.handle_ = handle;
   BY_HANDLE_FILE_INFORMATION status{};
   if (::GetFileInformationByHandle(handle, &status) &&
       (status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
