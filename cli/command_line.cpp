@@ -131,6 +131,10 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
                                                       result->first_incomplete_line)
                 << "\n";
       }
+      if (!result->new_owner.empty()) {
+        env.err << input << ": "
+                << conversion::OwnerChangedNote(result->new_owner, result->new_group) << "\n";
+      }
       done.push_back(Resolved(request.out_path, input));
     } else {
       // One line per input: the window breaks the line before the system's

@@ -340,6 +340,10 @@ ConversionResult Convert(const ConversionRequest& request) {
   }
   if (auto committed = output.Commit(); !committed)
     return output_failed(committed.error());
+  if (const platform::Ownership& owners = output.Owners(); !owners.kept) {
+    points->new_owner = platform::UserName(owners.owner);
+    points->new_group = platform::GroupName(owners.group);
+  }
   return points;
 }
 
@@ -357,10 +361,14 @@ ConversionResult RunConversion(const ConversionRequest& request) {
 std::string ResultMessage(const ConversionResult& result) {
   if (!result)
     return ErrorMessage(result.error());
-  if (result->incomplete_lines == 0)
-    return kMessageConverted;
-  return std::string(kMessageConverted) + "\n\n" +
-         IncompleteLinesWarning(result->incomplete_lines, result->first_incomplete_line);
+  std::string message = kMessageConverted;
+  if (result->incomplete_lines > 0) {
+    message +=
+        "\n\n" + IncompleteLinesWarning(result->incomplete_lines, result->first_incomplete_line);
+  }
+  if (!result->new_owner.empty())
+    message += "\n\n" + OwnerChangedNote(result->new_owner, result->new_group);
+  return message;
 }
 
 iges::LocalTime SystemLocalTime() {

@@ -36,6 +36,10 @@ struct Converted {
   // and the first of them (0: none). They are converted all the same.
   std::int64_t incomplete_lines = 0;
   std::int64_t first_incomplete_line = 0;
+  // The file replaced could not keep its owner or group (an ordinary user
+  // replacing another's file): whose it is now, by name. Empty: it kept them.
+  std::string new_owner;
+  std::string new_group;
 };
 
 using ConversionResult = Result<Converted, ConversionError>;

@@ -20,6 +20,12 @@ std::string IncompleteLinesWarning(std::int64_t lines, std::int64_t first_line) 
          std::to_string(first_line) + " 行目）。足りない値は 0 として変換しました";
 }
 
+std::string OwnerChangedNote(std::string_view owner, std::string_view group) {
+  return "注意：置き換えたファイルの所有者とグループを元のままにできなかったため、出力ファイルの所"
+         "有者は " +
+         std::string(owner) + "、グループは " + std::string(group) + " になりました";
+}
+
 std::string ErrorMessage(const ConversionError& error) {
   switch (error.kind) {
     case ErrorKind::kNoFileChosen:

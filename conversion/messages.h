@@ -16,6 +16,10 @@ inline constexpr char kMessageConverted[] = "変換しました";
 // The note after a conversion some of whose lines did not hold three numbers.
 std::string IncompleteLinesWarning(std::int64_t lines, std::int64_t first_line);
 
+// The note after a conversion whose output could not keep the owner or the
+// group of the file it replaced.
+std::string OwnerChangedNote(std::string_view owner, std::string_view group);
+
 // The error in the user's words, naming the line number, the path and the
 // system's reason where the error has them. The system's reason stands on a
 // line of its own.

@@ -32,6 +32,14 @@ CurrentFolder CurrentFolderNow() {
   return {error ? std::filesystem::path(L".") : std::move(path), false};
 }
 
+std::string UserName(std::int64_t user) {
+  return std::to_string(user);
+}
+
+std::string GroupName(std::int64_t group) {
+  return std::to_string(group);
+}
+
 std::int64_t CurrentProcessId() {
   return static_cast<std::int64_t>(::GetCurrentProcessId());
 }

@@ -37,6 +37,14 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
+// Who owns a file (-1 where there are no owners), and whether they are those
+// of the file it replaced.
+struct Ownership {
+  std::int64_t owner = -1;
+  std::int64_t group = -1;
+  bool kept = true;
+};
+
 // What the system keeps about a file.
 struct FileInfo {
   FileKind kind = FileKind::kOther;
@@ -82,8 +90,11 @@ class NativeFile {
   bool IsOpen() const;
   SystemResult<FileInfo> Info() const;
   // Gives the file the owner, group and permission bits of `earlier`, as far
-  // as the process may (an owner it may not give is left as it is).
-  Status TakeModeOf(const FileInfo& earlier);
+  // as the process may. An owner or a group it may not give (an ordinary user
+  // replacing another's file) stays this process's; then nobody gets rights
+  // the old file did not give: a group the file did not have gets no more
+  // than the old file gave everyone, and set-ID bits go.
+  SystemResult<Ownership> TakeModeOf(const FileInfo& earlier);
 
   // Reads up to `size` bytes: the count, 0 at the end.
   SystemResult<std::size_t> Read(char* data, std::size_t size);
@@ -129,6 +140,10 @@ CurrentFolder CurrentFolderNow();
 
 // This process's id.
 std::int64_t CurrentProcessId();
+
+// The names of a user and of a group, or their numbers where they have none.
+std::string UserName(std::int64_t user);
+std::string GroupName(std::int64_t group);
 
 // The path as UTF-8 text, for messages.
 std::string PathText(const std::filesystem::path& path);

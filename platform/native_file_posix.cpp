@@ -1,5 +1,7 @@
 // NativeFile on POSIX systems.
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -110,13 +112,28 @@ SystemResult<FileInfo> InfoOf(const std::filesystem::path& path) {
   return InfoFrom(status);
 }
 
-Status NativeFile::TakeModeOf(const FileInfo& earlier) {
+SystemResult<Ownership> NativeFile::TakeModeOf(const FileInfo& earlier) {
   // The owner first: changing it clears the set-user-ID and set-group-ID bits.
-  if (earlier.owner >= 0 && earlier.group >= 0)
-    (void)::fchown(fd_, static_cast<uid_t>(earlier.owner), static_cast<gid_t>(earlier.group));
-  if (::fchmod(fd_, static_cast<mode_t>(earlier.mode)) != 0)
+  // Failing that, the group alone, which a member of it may give.
+  if (::fchown(fd_, static_cast<uid_t>(earlier.owner), static_cast<gid_t>(earlier.group)) != 0)
+    (void)::fchown(fd_, static_cast<uid_t>(-1), static_cast<gid_t>(earlier.group));
+  struct stat now {};
+  if (::fstat(fd_, &now) != 0)
     return Failed();
-  return {};
+  Ownership who{static_cast<std::int64_t>(now.st_uid), static_cast<std::int64_t>(now.st_gid)};
+  mode_t mode = static_cast<mode_t>(earlier.mode);
+  if (who.owner != earlier.owner) {
+    who.kept = false;
+    mode &= ~S_ISUID;
+  }
+  if (who.group != earlier.group) {
+    who.kept = false;
+    mode &= ~S_ISGID;
+    mode &= ~S_IRWXG | ((mode & S_IRWXO) << 3);
+  }
+  if (::fchmod(fd_, mode) != 0)
+    return Failed();
+  return who;
 }
 
 bool NativeFile::IsOpen() const {
@@ -208,6 +225,24 @@ CurrentFolder CurrentFolderNow() {
   if (removed && std::string_view(name).ends_with(kDeleted))
     name.resize(name.size() - kDeleted.size());
   return {name.empty() ? std::filesystem::path(".") : std::filesystem::path(name), removed};
+}
+
+std::string UserName(std::int64_t user) {
+  char buffer[4096];
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(static_cast<uid_t>(user), &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return found->pw_name;
+  return std::to_string(user);
+}
+
+std::string GroupName(std::int64_t group) {
+  char buffer[4096];
+  struct group entry {};
+  struct group* found = nullptr;
+  if (::getgrgid_r(static_cast<gid_t>(group), &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return found->gr_name;
+  return std::to_string(group);
 }
 
 std::int64_t CurrentProcessId() {

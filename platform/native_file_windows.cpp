@@ -102,10 +102,11 @@ SystemResult<FileInfo> NativeFile::Info() const {
   return InfoFrom(status);
 }
 
-Status NativeFile::TakeModeOf(const FileInfo&) {
+SystemResult<Ownership> NativeFile::TakeModeOf(const FileInfo&) {
   // Windows keeps no permission bits beside the read-only attribute, and a
-  // read-only file is never replaced.
-  return {};
+  // read-only file is never replaced; the new file takes the folder's
+  // inherited access rights, as every new file there does.
+  return Ownership{};
 }
 
 SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {

@@ -33,6 +33,12 @@ class NativeFolder {
   Status Link(const NativeFile& file, const std::filesystem::path& name) const;
   // Replaces `to` by `from` in one step, then makes the change durable.
   Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) const;
+  // Gives `to` the user extended attributes of the file `name` in this folder
+  // and, with `access_list`, its access control list (POSIX ACL), as far as
+  // the file system keeps them. Where it cannot, `to` keeps its permission
+  // bits alone, which give no more.
+  void CopyExtendedAttributes(const std::filesystem::path& name, const NativeFile& to,
+                              bool access_list) const;
   // Removes the file `name`; errors are ignored (used for cleaning up).
   void Remove(const std::filesystem::path& name) const;
   // The names in this folder of the form `prefix`, anything, `suffix`; none

@@ -6,9 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/native_folder.h"
 #include "platform/posix_errors.h"
@@ -100,6 +105,44 @@ Status NativeFolder::Rename(const std::filesystem::path& from,
     ::close(syncable);
   }
   return {};
+}
+
+void NativeFolder::CopyExtendedAttributes(const std::filesystem::path& name, const NativeFile& to,
+                                          bool access_list) const {
+#ifdef __linux__
+  NativeFile from;  // closes it however this ends
+  from.fd_ = ::openat(held_.fd_, name.c_str(), O_PATH | O_CLOEXEC);
+  if (from.fd_ < 0)
+    return;
+  char from_path[40];
+  std::snprintf(from_path, sizeof from_path, "/proc/self/fd/%d", from.fd_);
+  const ssize_t listed = ::listxattr(from_path, nullptr, 0);
+  if (listed <= 0)
+    return;
+  std::vector<char> names(static_cast<std::size_t>(listed));
+  const ssize_t names_size = ::listxattr(from_path, names.data(), names.size());
+  std::vector<char> value;
+  for (ssize_t at = 0; at < names_size;) {
+    const std::string_view attribute(names.data() + at);
+    at += static_cast<ssize_t>(attribute.size()) + 1;
+    if (!attribute.starts_with("user.") &&
+        !(access_list && attribute == "system.posix_acl_access")) {
+      continue;
+    }
+    const std::string key(attribute);
+    const ssize_t size = ::getxattr(from_path, key.c_str(), nullptr, 0);
+    if (size < 0)
+      continue;
+    value.resize(static_cast<std::size_t>(size));
+    const ssize_t got = ::getxattr(from_path, key.c_str(), value.data(), value.size());
+    if (got >= 0)
+      (void)::fsetxattr(to.fd_, key.c_str(), value.data(), static_cast<std::size_t>(got), 0);
+  }
+#else
+  (void)name;
+  (void)to;
+  (void)access_list;
+#endif
 }
 
 void NativeFolder::Remove(const std::filesystem::path& name) const {

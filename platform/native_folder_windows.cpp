@@ -68,6 +68,12 @@ Status NativeFolder::Rename(const std::filesystem::path& from,
   return {};
 }
 
+void NativeFolder::CopyExtendedAttributes(const std::filesystem::path&, const NativeFile&,
+                                          bool) const {
+  // A new file takes the folder's inherited access rights; Windows has no user
+  // extended attributes this program would keep.
+}
+
 void NativeFolder::Remove(const std::filesystem::path& name) const {
   ::DeleteFileW((path_ / name).c_str());
 }

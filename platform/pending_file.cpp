@@ -72,8 +72,13 @@ Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
       return locked;
   }
   if (earlier) {
-    if (auto mode = file_.TakeModeOf(*earlier); !mode)
-      return mode;
+    const auto who = file_.TakeModeOf(*earlier);
+    if (!who)
+      return Unexpected{who.error()};
+    ownership_ = *who;
+    // An access list names the owning group's rights too: kept only for the
+    // group it was written for.
+    folder_.CopyExtendedAttributes(name_, file_, who->kept);
   }
   return {};
 }

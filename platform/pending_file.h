@@ -29,10 +29,15 @@ class PendingFile {
   // left behind however the process ends), else under a short temporary name
   // of a fixed form (TemporaryName), after removing such files that no living
   // run holds (NativeFolder::RemoveIfAbandoned). The file stays locked until
-  // it has taken the target's place. It takes the owner, group and permission
-  // bits of `earlier`, the regular file now at the target, if any.
+  // it has taken the target's place. It takes the owner, group, permission
+  // bits, user extended attributes and access list of `earlier`, the regular
+  // file now at the target, if any, as far as the process may
+  // (NativeFile::TakeModeOf).
   Status Create(const std::optional<FileInfo>& earlier);
   NativeFile& File() { return file_; }
+  // Who owns the file: whether it has the owner and group of the file it
+  // replaces, and if not, whose it is.
+  const Ownership& Owners() const { return ownership_; }
   // Names the file and renames it over the target; call it once File().Sync()
   // has put the whole file on the disk. On failure the target is as it was.
   Status Commit();
@@ -47,6 +52,7 @@ class PendingFile {
   NativeFolder folder_;
   std::filesystem::path temp_;  // the temporary name, once the file has one
   NativeFile file_;
+  Ownership ownership_;
   bool committed_ = false;
 };
 

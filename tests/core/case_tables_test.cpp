@@ -167,10 +167,15 @@ TEST(CaseTable, Messages) {
   std::string last;
   for (const testing::CaseRow& row : Table("messages.tsv")) {
     SCOPED_TRACE(row.where);
-    if (row[0] == "incomplete") {
-      const conversion::ConversionResult result =
-          conversion::Converted{5000, std::stoll(row[1]), std::stoll(row[2])};
-      EXPECT_EQ(conversion::ResultMessage(result), row[4]);
+    if (row[0] == "converted") {
+      conversion::Converted converted;
+      converted.incomplete_lines = std::stoll(row[1]);
+      converted.first_incomplete_line = std::stoll(row[2]);
+      if (const auto space = row[3].find(' '); space != std::string::npos) {
+        converted.new_owner = row[3].substr(0, space);
+        converted.new_group = row[3].substr(space + 1);
+      }
+      EXPECT_EQ(conversion::ResultMessage(conversion::ConversionResult(converted)), row[4]);
       continue;
     }
     kind += row[0] != last;

@@ -16,6 +16,12 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
+#ifdef __linux__
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
 
 #include "conversion/conversion_run.h"
 #include "platform/native_file.h"
@@ -255,6 +261,45 @@ TEST_F(ConversionRun, TargetThatMayNoLongerBeReplacedIsKept) {
     fs::permissions(request.out_path, fs::perms::owner_write, fs::perm_options::add);
     fs::remove(request.out_path);
   }
+}
+
+// The replaced output keeps what its owner set on it: a user extended
+// attribute and an access list that gives one more user the right to read.
+TEST_F(ConversionRun, ReplacedOutputKeepsItsAttributesAndAccessList) {
+#ifdef __linux__
+  ConversionRequest request = Request("1,2,3\n");
+  // Version 2; the owner rw-, user 12345 r--, the group r--, the mask r--,
+  // others ---: each entry a tag, the rights and an id (-1: none), little end
+  // first.
+  const std::string access_list(
+      "\x02\x00\x00\x00"
+      "\x01\x00\x06\x00\xff\xff\xff\xff"
+      "\x02\x00\x04\x00\x39\x30\x00\x00"
+      "\x04\x00\x04\x00\xff\xff\xff\xff"
+      "\x10\x00\x04\x00\xff\xff\xff\xff"
+      "\x20\x00\x00\x00\xff\xff\xff\xff",
+      44);
+  const char* const out = request.out_path.c_str();
+  if (::setxattr(out, "user.karvonel.note", "kept", 4, 0) != 0 ||
+      ::setxattr(out, "system.posix_acl_access", access_list.data(), access_list.size(), 0) != 0) {
+    GTEST_SKIP() << "the test folder's file system keeps no extended attributes or access "
+                    "lists: "
+                 << std::strerror(errno);
+  }
+  const auto attribute = [out](const char* name) {
+    char value[256];
+    const ssize_t size = ::getxattr(out, name, value, sizeof value);
+    return size < 0 ? std::string("(none)") : std::string(value, static_cast<std::size_t>(size));
+  };
+  const ConversionResult result = RunConversion(request);
+  ASSERT_TRUE(result) << ResultMessage(result);
+  EXPECT_NE(Output(), kEarlier);
+  EXPECT_EQ(attribute("user.karvonel.note"), "kept");
+  EXPECT_EQ(attribute("system.posix_acl_access"), access_list);
+  EXPECT_EQ(fs::status(request.out_path).permissions(), fs::perms(0640));
+#else
+  GTEST_SKIP() << "extended attributes and POSIX access lists are kept on Linux only";
+#endif
 }
 
 // Memory running out at any allocation of a run ends it with a message; the

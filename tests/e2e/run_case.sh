@@ -63,6 +63,7 @@ for step in "${steps[@]}"; do
       Local => shift, Listen => 1) or die "socket: $!"' "$scene/$a" ;;
     work-removed) work_removed=1 ;;  # the run starts in work/, then it is removed
     chmod) chmod "$a" "$scene/$b" ;;
+    chown) chown "$a" "$scene/$b" ;;
     rm) rm -f "$scene/$a" ;;
     umask) umask "$a" ;;
     root) needs_root ;;
