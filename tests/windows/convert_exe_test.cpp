@@ -112,6 +112,22 @@ TEST(ConvertExe, SectionFileLockedInAnotherProcess) {
       << "Start, 4 Global, 3 point, Terminate";
 }
 
+// The sweep of temporary files that killed runs left, in a folder of other
+// files: only names of the temporary form whose process is gone go. (A living
+// run's file cannot be removed on Windows: it is open without delete sharing.)
+TEST(ConvertExe, SweepRemovesOnlyAbandonedTemporaries) {
+  TempDir dir;
+  testing::WriteFileBytes(dir / "pts.csv", "1,2,3\r\n");
+  for (const char* name : {".karvonel-99999999-0.tmp", ".karvonel-99999999-1.txt",
+                           "karvonel-99999999-2.tmp", ".karvonel-x.tmp"})
+    testing::WriteFileBytes(dir / name, "a temporary file or not");
+  const Outcome run = Convert(dir.Path(), L"pts.csv");
+  EXPECT_EQ(run.status, 0u) << run.log;
+  EXPECT_EQ(ListFolder(dir.Path()),
+            ".karvonel-99999999-1.txt\n.karvonel-x.tmp\nkarvonel-99999999-2.tmp\n"
+            "log.txt\npara.sec\npts.csv\npts.igs\n");
+}
+
 // Ctrl+C and Ctrl+Break at the console end a long conversion cleanly, with the
 // status of a program that Ctrl+C ended, so that a batch file's loop can tell:
 // the earlier output kept, nothing left behind. It needs a console: the
