@@ -66,11 +66,10 @@ Status PendingFile::Create(const std::optional<FileInfo>& earlier) {
     return named;
   }
   // Held until the file has taken the target's place: it tells the sweep of
-  // another run that this file is in use (CreateNamed takes it at once).
-  if (temp_.empty()) {
-    if (auto locked = file_.TryLock(); !locked)
-      return locked;
-  }
+  // another run that this file is in use once it has a name (CreateNamed
+  // takes it at once). Where files can be unnamed, no run sweeps.
+  if (temp_.empty())
+    (void)file_.TryLock();
   if (earlier) {
     const auto who = file_.TakeModeOf(*earlier);
     if (!who)
@@ -101,11 +100,10 @@ Status PendingFile::CreateNamed() {
     // lock first and then removes the name, so a file it holds or has taken
     // is left to it, and this run takes another name.
     auto locked = file->TryLock();
-    if (!locked && locked.error().code != kBusy) {
-      file_ = std::move(*file);
-      return locked;
-    }
-    if (locked && IsNamed(*file, temp_)) {
+    // A file system without locks: no sweep can lock the file either, so none
+    // removes it.
+    const bool lockless = !locked && locked.error().code != kBusy;
+    if ((locked || lockless) && IsNamed(*file, temp_)) {
       file_ = std::move(*file);
       return {};
     }
