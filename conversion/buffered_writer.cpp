@@ -1,6 +1,5 @@
 #include "conversion/buffered_writer.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "iges/record.h"
@@ -32,14 +31,17 @@ void BufferedWriter::WriteRecord(std::string_view record) {
 }
 
 void BufferedWriter::WriteRecords(std::string_view records) {
-  while (!records.empty() && !Failed()) {
-    if (used_ == kCapacity)
-      WriteOut();
-    const std::size_t size = std::min(records.size(), kCapacity - used_);
-    std::memcpy(buffer_.get() + used_, records.data(), size);
-    used_ += size;
-    records.remove_prefix(size);
+  if (used_ + records.size() > kCapacity)
+    WriteOut();
+  if (Failed())
+    return;
+  // As much as the buffer holds, or more: straight to the file, not copied.
+  if (records.size() >= kCapacity) {
+    Hand(records.data(), records.size());
+    return;
   }
+  std::memcpy(buffer_.get() + used_, records.data(), records.size());
+  used_ += records.size();
 }
 
 platform::Status BufferedWriter::Flush() {
@@ -52,12 +54,16 @@ platform::Status BufferedWriter::Flush() {
 void BufferedWriter::WriteOut() {
   if (used_ == 0 || Failed())
     return;
-  if (auto written = file_.Write(buffer_.get(), used_); !written) {
+  Hand(buffer_.get(), used_);
+  used_ = 0;
+}
+
+void BufferedWriter::Hand(const char* data, std::size_t size) {
+  if (auto written = file_.Write(data, size); !written) {
     error_ = written.error();
     return;
   }
-  since_writeback_ += used_;
-  used_ = 0;
+  since_writeback_ += size;
   if (writeback_every_ > 0 && since_writeback_ >= writeback_every_) {
     file_.StartWriteback();
     since_writeback_ = 0;

@@ -38,6 +38,8 @@ class BufferedWriter final : public iges::RecordWriter {
   static constexpr std::size_t kCapacity = 256 << 10;
 
   void WriteOut();
+  // Writes `size` bytes to the file, keeping the first failure.
+  void Hand(const char* data, std::size_t size);
 
   platform::NativeFile& file_;
   std::unique_ptr<char[]> buffer_;
