@@ -34,6 +34,10 @@ Unexpected<SystemError> FailedWith(int code) {
   return Unexpected{SystemError{code, std::generic_category().message(code)}};
 }
 
+bool Interrupted() {
+  return errno == EINTR && TerminationSignal() == 0;
+}
+
 FileInfo InfoFrom(const struct stat& status) {
   FileInfo info;
   if (S_ISDIR(status.st_mode)) {
@@ -96,7 +100,7 @@ SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mod
   // that asks for nothing, and given up after one that asks the program to end.
   do {
     file.fd_ = ::open(path.c_str(), flags, 0666);
-  } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
+  } while (file.fd_ < 0 && Interrupted());
   if (file.fd_ < 0)
     return Failed();
   // Without O_NONBLOCK from here on (a regular file never had it anyway).
@@ -152,7 +156,7 @@ SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {
     const ssize_t count = ::read(fd_, data, size);
     if (count >= 0)
       return static_cast<std::size_t>(count);
-    if (errno != EINTR || TerminationSignal() != 0)
+    if (!Interrupted())
       return Failed();
   }
 }
@@ -161,7 +165,7 @@ Status NativeFile::Write(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t count = ::write(fd_, data, size);
     if (count < 0) {
-      if (errno == EINTR && TerminationSignal() == 0)
+      if (Interrupted())
         continue;
       return Failed();
     }

@@ -17,7 +17,6 @@
 
 #include "platform/native_folder.h"
 #include "platform/posix_errors.h"
-#include "platform/signals.h"
 
 namespace karvonel::platform {
 namespace {
@@ -59,7 +58,7 @@ SystemResult<NativeFile> NativeFolder::CreateUnnamed() const {
   NativeFile file;
   do {
     file.fd_ = ::openat(held_.fd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
+  } while (file.fd_ < 0 && Interrupted());
   if (file.fd_ >= 0)
     return file;
   // A file system without unnamed files says so in one of these ways.
@@ -75,7 +74,7 @@ SystemResult<NativeFile> NativeFolder::CreateNew(const std::filesystem::path& na
   NativeFile file;
   do {
     file.fd_ = ::openat(held_.fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  } while (file.fd_ < 0 && errno == EINTR && TerminationSignal() == 0);
+  } while (file.fd_ < 0 && Interrupted());
   if (file.fd_ < 0)
     return Failed();
   return file;

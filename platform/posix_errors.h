@@ -12,5 +12,9 @@ namespace karvonel::platform {
 Unexpected<SystemError> Failed();
 Unexpected<SystemError> FailedWith(int code);
 FileInfo InfoFrom(const struct stat& status);
+// Whether a call that has just failed is to be made again: a signal that asks
+// for nothing interrupted it. After one that asks the program to end (see
+// signals.h), a blocking call is given up.
+bool Interrupted();
 
 }  // namespace karvonel::platform
