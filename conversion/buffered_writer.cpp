@@ -16,18 +16,27 @@ BufferedWriter::BufferedWriter(platform::NativeFile& file, std::uint64_t writeba
       digest_(digest) {}
 
 void BufferedWriter::WriteRecord(std::string_view record) {
-  static_assert(iges::kRecordLength + iges::kLineEndLength <= kCapacity);
-  const std::size_t size = record.size() + iges::kLineEndLength;
-  if (used_ + size > kCapacity)
+  std::memcpy(Room(1), record.data(), iges::kRecordLength);
+  Commit(1);
+}
+
+char* BufferedWriter::Room(std::size_t count) {
+  static_assert(kMaxRoom * iges::kRecordBytes <= kCapacity);
+  if (used_ + count * iges::kRecordBytes > kCapacity)
     WriteOut();
+  return buffer_.get() + used_;
+}
+
+void BufferedWriter::Commit(std::size_t count) {
   if (Failed())
     return;
-  if (digest_ != nullptr)
-    digest_->Add(record);
-  char* out = buffer_.get() + used_;
-  std::memcpy(out, record.data(), record.size());
-  std::memcpy(out + record.size(), iges::kLineEnd, iges::kLineEndLength);
-  used_ += size;
+  char* record = buffer_.get() + used_;
+  for (std::size_t i = 0; i < count; ++i, record += iges::kRecordBytes) {
+    if (digest_ != nullptr)
+      digest_->Add(std::string_view(record, iges::kRecordLength));
+    std::memcpy(record + iges::kRecordLength, iges::kLineEnd, iges::kLineEndLength);
+  }
+  used_ += count * iges::kRecordBytes;
 }
 
 void BufferedWriter::WriteRecords(std::string_view records) {
@@ -51,11 +60,13 @@ platform::Status BufferedWriter::Flush() {
   return {};
 }
 
+// After a failure the buffer is emptied all the same, so that it still has
+// room for records that go nowhere.
 void BufferedWriter::WriteOut() {
-  if (used_ == 0 || Failed())
-    return;
-  Hand(buffer_.get(), used_);
+  const std::size_t size = used_;
   used_ = 0;
+  if (size > 0 && !Failed())
+    Hand(buffer_.get(), size);
 }
 
 void BufferedWriter::Hand(const char* data, std::size_t size) {

@@ -25,6 +25,9 @@ class BufferedWriter final : public iges::RecordWriter {
 
   // Appends the record and CR LF.
   void WriteRecord(std::string_view record) override;
+  // Room in the buffer itself: the records are built where they are written from.
+  char* Room(std::size_t count) override;
+  void Commit(std::size_t count) override;
   // Appends bytes that are already records with their line ends.
   void WriteRecords(std::string_view records);
   // Hands everything appended so far to the file.

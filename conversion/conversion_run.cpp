@@ -176,7 +176,8 @@ Result<Converted, ConversionError> ConvertPoints(const ConversionRequest& reques
     if (converted.points == iges::kMaxPoints)
       return FailAt(ErrorKind::kTooManyPoints, line_number);
     const iges::PointStatus written = iges::WritePointEntity(
-        point.x, point.y, point.z, counters.DeSeq, counters.PdSeq, out, section);
+        {point.x, point.decimals[0]}, {point.y, point.decimals[1]}, {point.z, point.decimals[2]},
+        counters.DeSeq, counters.PdSeq, out, section);
     if (written == iges::PointStatus::kDataTooLong)
       return FailAt(ErrorKind::kDataTooLong, line_number);
     if (written != iges::PointStatus::kOk)

@@ -61,14 +61,14 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
       break;
     if (value >
         (UINT64_MAX - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
-      return {0, true, true};
+      return {0, true, true, false, {}};
     }
     value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
     any_digit = true;
     cursor.Advance();
   }
   const double magnitude = static_cast<double>(value);
-  return {negative ? -magnitude : magnitude, false, any_digit, !cursor.AtEnd()};
+  return {negative ? -magnitude : magnitude, false, any_digit, !cursor.AtEnd(), {}};
 }
 
 // The fast path for plain decimals such as -89.0123: a sign, at most 15
@@ -77,7 +77,8 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
 // exact in a double is the correctly rounded value of the decimal. Returns
 // false when the general reader must decide; `text_after` tells whether
 // anything but the number is there.
-bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after) {
+bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after,
+                      iges::ShortDecimal& decimal) {
   std::size_t i = 0;
   const bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+'))
@@ -114,6 +115,7 @@ bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after) {
   const double magnitude = static_cast<double>(whole) / kPowersOfTen[fraction];
   value = negative ? -magnitude : magnitude;
   text_after = i < text.size();
+  decimal = {whole, fraction, negative};
   return true;
 }
 
@@ -122,8 +124,9 @@ bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after) {
 LeadingNumberResult LeadingNumber(std::string_view text) {
   double plain = 0;
   bool plain_text_after = false;
-  if (ReadPlainDecimal(text, plain, plain_text_after))
-    return {plain, false, true, plain_text_after};
+  iges::ShortDecimal decimal;
+  if (ReadPlainDecimal(text, plain, plain_text_after, decimal))
+    return {plain, false, true, plain_text_after, decimal};
   Cursor cursor(text);
   bool negative = false;
   if (cursor.Peek() == '+' || cursor.Peek() == '-') {
@@ -208,16 +211,16 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
     // Too large is out of range; too small is a zero. The decimal exponent of
     // the first significant digit tells which.
     if (!seen_nonzero)
-      return {negative ? -0.0 : 0.0, false, true, text_after};
+      return {negative ? -0.0 : 0.0, false, true, text_after, {}};
     const std::int64_t first_digit_exponent =
         (whole_digits > 0 ? whole_digits - 1 : -1 - leading_zeros_after_point) + exponent;
     if (first_digit_exponent > 0)
-      return {0, true, true, text_after};
-    return {negative ? -0.0 : 0.0, false, true, text_after};
+      return {0, true, true, text_after, {}};
+    return {negative ? -0.0 : 0.0, false, true, text_after, {}};
   }
   if (error != std::errc())
     return {};
-  return {negative ? -magnitude : magnitude, false, true, text_after};
+  return {negative ? -magnitude : magnitude, false, true, text_after, {}};
 }
 
 }  // namespace karvonel::conversion

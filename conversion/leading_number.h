@@ -10,6 +10,8 @@
 
 #include <string_view>
 
+#include "iges/number_text.h"
+
 namespace karvonel::conversion {
 
 struct LeadingNumberResult {
@@ -23,6 +25,9 @@ struct LeadingNumberResult {
   // Something other than blanks, tabs and line feeds follows the number
   // ("5;2", "12abc"): the text is most likely not the number its writer meant.
   bool text_after = false;
+  // The number as written, where it is a plain decimal of at most 15
+  // significant digits; else its scale is -1.
+  iges::ShortDecimal decimal;
 };
 
 // Reads the number at the start of `text`; never fails on text that is not a

@@ -13,7 +13,7 @@ PointLine ParsePointLine(std::string_view LineText) {
   double* const coordinates[3] = {&point.x, &point.y, &point.z};
   std::size_t start = 0;
   int numbers = 0;
-  for (double* coordinate : coordinates) {
+  for (int i = 0; i < 3; ++i) {
     if (start > LineText.size())
       break;  // the line has no such field: it reads 0
     std::size_t comma = LineText.find(',', start);
@@ -24,7 +24,8 @@ PointLine ParsePointLine(std::string_view LineText) {
       point.out_of_range = true;
     if (number.is_number && !number.text_after)
       ++numbers;
-    *coordinate = number.value;
+    *coordinates[i] = number.value;
+    point.decimals[i] = number.decimal;
     start = comma + 1;
   }
   point.three_numbers = numbers == 3;

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "iges/number_text.h"
+
 namespace karvonel::conversion {
 
 struct PointLine {
@@ -17,6 +19,9 @@ struct PointLine {
   double x = 0;
   double y = 0;
   double z = 0;
+  // The short decimals X, Y and Z were read from, where they were such
+  // (LeadingNumberResult::decimal), for writing their texts.
+  iges::ShortDecimal decimals[3];
 };
 
 // Splits `LineText` (without its line end) at its commas: X, Y and Z are fields 1, 2

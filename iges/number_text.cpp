@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "iges/powers_of_ten.h"
 
@@ -71,30 +70,14 @@ bool RoundShortDecimal(double magnitude, Decimal& decimal) {
   return false;
 }
 
+// Any other positive finite value, subnormal ones among them, is rounded to
+// 15 significant digits by the standard library.
 void RoundTo15Digits(double magnitude, Decimal& decimal) {
   if (RoundShortDecimal(magnitude, decimal))
     return;
-  char text[40];
-  if (magnitude < std::numeric_limits<double>::min()) {
-    // Subnormal values carry fewer digits than 15, so their shortest text is
-    // not their rounding to 15 digits.
-    auto rounded = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
-                                 kSignificantDigits - 1);
-    SplitScientific(text, rounded.ptr, decimal);
-    return;
-  }
-  // The shortest text that reads back as the value: when it has 15 digits or
-  // fewer it is also the value rounded to 15 digits, and it is the fast path.
-  auto shortest = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
-  int digits = 0;
-  for (const char* p = text; p < shortest.ptr && *p != 'e'; ++p)
-    digits += (*p != '.');
-  if (digits <= kSignificantDigits) {
-    SplitScientific(text, shortest.ptr, decimal);
-    return;
-  }
-  auto rounded = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific,
-                               kSignificantDigits - 1);
+  char text[32];
+  const auto rounded = std::to_chars(text, text + sizeof text, magnitude,
+                                     std::chars_format::scientific, kSignificantDigits - 1);
   SplitScientific(text, rounded.ptr, decimal);
 }
 
@@ -113,19 +96,10 @@ bool IsWideWholeNumber(const Decimal& d) {
   return whole > kWidestInteger;
 }
 
-}  // namespace
-
-std::size_t NumberTextTo(char* out, double value) {
-  if (!std::isfinite(value) || value == 0) {
-    out[0] = ' ';
-    out[1] = '0';
-    return 2;
-  }
+// The text of the decimal `d`, with a "-" in the sign column when `negative`.
+std::size_t WriteDecimal(char* out, bool negative, const Decimal& d) {
   char* p = out;
-  *p++ = std::signbit(value) ? '-' : ' ';
-  Decimal d;
-  RoundTo15Digits(std::fabs(value), d);
-
+  *p++ = negative ? '-' : ' ';
   if (d.exponent < -4 || d.exponent >= kSignificantDigits || IsWideWholeNumber(d)) {
     *p++ = d.digits[0];
     if (d.count > 1) {
@@ -159,6 +133,32 @@ std::size_t NumberTextTo(char* out, double value) {
     p += d.count - whole;
   }
   return static_cast<std::size_t>(p - out);
+}
+
+std::size_t WriteZero(char* out) {
+  out[0] = ' ';
+  out[1] = '0';
+  return 2;
+}
+
+}  // namespace
+
+std::size_t NumberTextTo(char* out, double value) {
+  if (!std::isfinite(value) || value == 0)
+    return WriteZero(out);
+  Decimal d;
+  RoundTo15Digits(std::fabs(value), d);
+  return WriteDecimal(out, std::signbit(value), d);
+}
+
+std::size_t NumberTextTo(char* out, const Coordinate& value) {
+  if (value.decimal.scale < 0)
+    return NumberTextTo(out, value.value);
+  if (value.decimal.digits == 0)
+    return WriteZero(out);
+  Decimal d;
+  FromScaledInteger(value.decimal.digits, value.decimal.scale, d);
+  return WriteDecimal(out, value.decimal.negative, d);
 }
 
 std::size_t NumberTextTo(char* out, std::int64_t value) {

@@ -59,51 +59,51 @@ bool IsWritable(double value) {
 
 }  // namespace
 
-PointStatus BuildPointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
-                             PointRecords& records) {
-  if (!IsWritable(x) || !IsWritable(y) || !IsWritable(z))
+PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+                             std::int32_t DeSeq, std::int32_t PdSeq, char* de1, char* de2,
+                             char* p) {
+  if (!IsWritable(x.value) || !IsWritable(y.value) || !IsWritable(z.value))
     return PointStatus::kOutOfRange;
 
   // Parameter data: "116," X "," Y "," Z ";", padded with blanks to 64 columns.
-  // Each number text is at most kMaxNumberText long, so the scratch space holds
-  // even a text that turns out too long.
-  char data[4 + 3 * kMaxNumberText + 3];
-  char* p = data;
-  std::memcpy(p, "116,", 4);
-  p += 4;
-  p += NumberTextTo(p, x);
-  *p++ = ',';
-  p += NumberTextTo(p, y);
-  *p++ = ',';
-  p += NumberTextTo(p, z);
-  *p++ = ';';
-  const auto length = static_cast<std::size_t>(p - data);
+  // Each number text is at most kMaxNumberText long, so the record's 80
+  // columns hold even a text that turns out too long.
+  static_assert(4 + 3 * kMaxNumberText + 3 <= kRecordLength);
+  char* end = p;
+  std::memcpy(end, "116,", 4);
+  end += 4;
+  end += NumberTextTo(end, x);
+  *end++ = ',';
+  end += NumberTextTo(end, y);
+  *end++ = ',';
+  end += NumberTextTo(end, z);
+  *end++ = ';';
+  const auto length = static_cast<std::size_t>(end - p);
   if (length > kParameterColumns)
     return PointStatus::kDataTooLong;
+  std::memset(end, ' ', kParameterColumns - length);
+  SeqFieldTo(p + kDePointerColumn, ' ', DeSeq);
+  SeqFieldTo(p + kSequenceColumn, 'P', PdSeq);
 
-  std::memcpy(records.p, data, length);
-  std::memset(records.p + length, ' ', kParameterColumns - length);
-  SeqFieldTo(records.p + kDePointerColumn, ' ', DeSeq);
-  SeqFieldTo(records.p + kSequenceColumn, 'P', PdSeq);
+  std::memcpy(de1, kDe1Template, kRecordLength);
+  SeqFieldTo(de1 + kPointerColumn, ' ', PdSeq);
+  SeqFieldTo(de1 + kSequenceColumn, 'D', DeSeq);
 
-  std::memcpy(records.de1, kDe1Template, kRecordLength);
-  SeqFieldTo(records.de1 + kPointerColumn, ' ', PdSeq);
-  SeqFieldTo(records.de1 + kSequenceColumn, 'D', DeSeq);
-
-  std::memcpy(records.de2, kDe2Template, kRecordLength);
-  SeqFieldTo(records.de2 + kSequenceColumn, 'D', DeSeq + 1);
+  std::memcpy(de2, kDe2Template, kRecordLength);
+  SeqFieldTo(de2 + kSequenceColumn, 'D', DeSeq + 1);
   return PointStatus::kOk;
 }
 
-PointStatus WritePointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
-                             RecordWriter& out, RecordWriter& tmp) {
-  PointRecords records;
-  const PointStatus status = BuildPointEntity(x, y, z, DeSeq, PdSeq, records);
+PointStatus WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+                             std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out,
+                             RecordWriter& tmp) {
+  char* const de = out.Room(2);
+  char* const p = tmp.Room(1);
+  const PointStatus status = BuildPointEntity(x, y, z, DeSeq, PdSeq, de, de + kRecordBytes, p);
   if (status != PointStatus::kOk)
     return status;
-  out.WriteRecord(records.De1());
-  out.WriteRecord(records.De2());
-  tmp.WriteRecord(records.P());
+  out.Commit(2);
+  tmp.Commit(1);
   return PointStatus::kOk;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "iges/number_text.h"
 #include "iges/record.h"
 #include "iges/record_writer.h"
 
@@ -36,15 +37,22 @@ struct PointRecords {
 
 // Builds the three records of the point (x, y, z) whose DE line 1 has the
 // sequence number `DeSeq` (DE line 2 has DeSeq + 1) and whose P line has
-// `PdSeq`. The caller keeps DeSeq + 1 <= kMaxSeqNumber. On a status other than
-// kOk the contents of `records` are unspecified.
-PointStatus BuildPointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
-                             PointRecords& records);
+// `PdSeq`, each in the kRecordLength columns at its place. The caller keeps
+// DeSeq + 1 <= kMaxSeqNumber. On a status other than kOk the contents of the
+// places are unspecified.
+PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+                             std::int32_t DeSeq, std::int32_t PdSeq, char* de1, char* de2, char* p);
+inline PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+                                    std::int32_t DeSeq, std::int32_t PdSeq, PointRecords& records) {
+  return BuildPointEntity(x, y, z, DeSeq, PdSeq, records.de1, records.de2, records.p);
+}
 
-// Builds the point's records and, only when all three are complete, writes DE
-// line 1 and DE line 2 to `out` and the P line to `tmp`. On failure nothing is
-// written. The counters are the caller's to advance (DeSeq by 2, PdSeq by 1).
-PointStatus WritePointEntity(double x, double y, double z, std::int32_t DeSeq, std::int32_t PdSeq,
-                             RecordWriter& out, RecordWriter& tmp);
+// Builds the point's records in the room `out` and `tmp` give and, only when
+// all three are complete, writes DE line 1 and DE line 2 to `out` and the P
+// line to `tmp`. On failure nothing is written. The counters are the caller's to advance (DeSeq by
+// 2, PdSeq by 1).
+PointStatus WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+                             std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out,
+                             RecordWriter& tmp);
 
 }  // namespace karvonel::iges

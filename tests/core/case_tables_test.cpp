@@ -60,10 +60,18 @@ struct StringWriter : iges::RecordWriter {
 TEST(CaseTable, NumberText) {
   for (const auto& row : Table("number_text.tsv")) {
     SCOPED_TRACE(row.where);
-    if (row[0] == "integer")
+    if (row[0] == "integer") {
       EXPECT_EQ(iges::NumberText(static_cast<std::int64_t>(std::stoll(row[1]))), row[2]);
-    else
-      EXPECT_EQ(iges::NumberText(Number(row[1])), row[2]);
+      continue;
+    }
+    EXPECT_EQ(iges::NumberText(Number(row[1])), row[2]);
+    // A value a point list gives as a short decimal is written from its digits.
+    const conversion::LeadingNumberResult read = conversion::LeadingNumber(row[1]);
+    if (read.decimal.scale >= 0) {
+      char text[iges::kMaxNumberText];
+      const iges::Coordinate coordinate(read.value, read.decimal);
+      EXPECT_EQ(std::string(text, iges::NumberTextTo(text, coordinate)), row[2]) << "from digits";
+    }
   }
 }
 
