@@ -72,61 +72,49 @@ LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
 }
 
 // The fast path for plain decimals such as -89.0123: a sign, at most 15
-// significant digits with at most one decimal mark, and then nothing that
-// could continue the number (no blank, no exponent). m / 10^k with m and 10^k
-// exact in a double is the correctly rounded value of the decimal. Returns
-// false when the general reader must decide; `text_after` tells whether
-// anything but the number is there.
+// digits with at most one decimal mark, and then nothing that could continue
+// the number (no blank, no exponent). m / 10^k with m and 10^k exact in a
+// double is the correctly rounded value of the decimal. Returns false when
+// the general reader must decide; `text_after` tells whether anything but the
+// number is there.
 bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after,
                       iges::ShortDecimal& decimal) {
-  std::size_t i = 0;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-    ++i;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+'))
+    ++p;
   std::uint64_t whole = 0;
-  int significant = 0;
+  const char* const first = p;
+  for (; p < end && IsDigit(*p); ++p)
+    whole = whole * 10 + static_cast<std::uint64_t>(*p - '0');
+  int digits = static_cast<int>(p - first);
   int fraction = 0;
-  bool digit = false;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (IsDigit(c)) {
-      digit = true;
-      if (whole != 0 || c != '0') {
-        if (++significant > 15)
-          return false;
-      }
-      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
-      if (point && ++fraction > 22)
-        return false;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
+  if (p < end && *p == '.') {
+    const char* const first_after_mark = ++p;
+    for (; p < end && IsDigit(*p); ++p)
+      whole = whole * 10 + static_cast<std::uint64_t>(*p - '0');
+    fraction = static_cast<int>(p - first_after_mark);
+    digits += fraction;
   }
-  if (!digit)
+  // More digits than m may hold: the general reader counts the significant ones.
+  if (digits == 0 || digits > 15)
     return false;
-  if (i < text.size()) {
-    const char c = text[i];
+  if (p < end) {
+    const char c = *p;
     if (IsIgnored(c) || c == 'E' || c == 'e' || c == 'D' || c == 'd')
       return false;
   }
   const double magnitude = static_cast<double>(whole) / kPowersOfTen[fraction];
   value = negative ? -magnitude : magnitude;
-  text_after = i < text.size();
+  text_after = p < end;
   decimal = {whole, fraction, negative};
   return true;
 }
 
-}  // namespace
-
-LeadingNumberResult LeadingNumber(std::string_view text) {
-  double plain = 0;
-  bool plain_text_after = false;
-  iges::ShortDecimal decimal;
-  if (ReadPlainDecimal(text, plain, plain_text_after, decimal))
-    return {plain, false, true, plain_text_after, decimal};
+// Every number the fast path leaves: blanks inside, exponents, radix
+// integers, long digit strings, values beyond a double's range.
+LeadingNumberResult ReadAnyNumber(std::string_view text) {
   Cursor cursor(text);
   bool negative = false;
   if (cursor.Peek() == '+' || cursor.Peek() == '-') {
@@ -221,6 +209,15 @@ LeadingNumberResult LeadingNumber(std::string_view text) {
   if (error != std::errc())
     return {};
   return {negative ? -magnitude : magnitude, false, true, text_after, {}};
+}
+
+}  // namespace
+
+LeadingNumberResult LeadingNumber(std::string_view text) {
+  LeadingNumberResult plain{0, false, true, false, {}};
+  if (ReadPlainDecimal(text, plain.value, plain.text_after, plain.decimal))
+    return plain;
+  return ReadAnyNumber(text);
 }
 
 }  // namespace karvonel::conversion

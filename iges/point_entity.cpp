@@ -42,6 +42,7 @@ static_assert(sizeof kDe2Template - 1 == kRecordLength);
 constexpr std::size_t kPointerColumn = 8;     // field 2 starts in column 9
 constexpr std::size_t kSequenceColumn = 72;   // field 10 starts in column 73
 constexpr std::size_t kDePointerColumn = 64;  // the P line's DE pointer, column 65
+constexpr std::size_t kSeqDigits = 7;         // a sequence field after its letter
 
 // A coordinate whose text reads back as a finite number. Rounding to 15 digits
 // carries the values nearest the largest double past it.
@@ -82,12 +83,14 @@ PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coo
   if (length > kParameterColumns)
     return PointStatus::kDataTooLong;
   std::memset(end, ' ', kParameterColumns - length);
-  SeqFieldTo(p + kDePointerColumn, ' ', DeSeq);
+  // DE line 1 and the P line name each other: each holds the other's
+  // sequence number, with a blank for the section letter.
   SeqFieldTo(p + kSequenceColumn, 'P', PdSeq);
-
   std::memcpy(de1, kDe1Template, kRecordLength);
-  SeqFieldTo(de1 + kPointerColumn, ' ', PdSeq);
   SeqFieldTo(de1 + kSequenceColumn, 'D', DeSeq);
+  std::memcpy(p + kDePointerColumn + 1, de1 + kSequenceColumn + 1, kSeqDigits);
+  p[kDePointerColumn] = ' ';
+  std::memcpy(de1 + kPointerColumn + 1, p + kSequenceColumn + 1, kSeqDigits);
 
   std::memcpy(de2, kDe2Template, kRecordLength);
   SeqFieldTo(de2 + kSequenceColumn, 'D', DeSeq + 1);
