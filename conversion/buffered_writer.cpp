@@ -28,8 +28,6 @@ char* BufferedWriter::Room(std::size_t count) {
 }
 
 void BufferedWriter::Commit(std::size_t count) {
-  if (Failed())
-    return;
   char* record = buffer_.get() + used_;
   for (std::size_t i = 0; i < count; ++i, record += iges::kRecordBytes) {
     if (digest_ != nullptr)
