@@ -67,9 +67,8 @@ double Pass(const char* path, Upto upto, double& flush) {
     if (upto == Upto::kRead)
       continue;
     const auto point = karvonel::conversion::ParsePointLine(line);
-    const karvonel::iges::Coordinate xyz[3] = {{point.x, point.decimals[0]},
-                                               {point.y, point.decimals[1]},
-                                               {point.z, point.decimals[2]}};
+    const karvonel::iges::Coordinate xyz[3] = {
+        {point.x, point.decimals[0]}, {point.y, point.decimals[1]}, {point.z, point.decimals[2]}};
     if (upto == Upto::kParse) {
       sink += static_cast<std::size_t>(point.x);
     } else if (upto == Upto::kNumberText) {
