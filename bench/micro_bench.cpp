@@ -2,6 +2,7 @@
 // building a point's records.
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +39,37 @@ void BM_ParsePointLine(benchmark::State& state) {
     benchmark::DoNotOptimize(karvonel::conversion::ParsePointLine(line));
 }
 BENCHMARK(BM_ParsePointLine);
+
+// The plain-decimal fields of a point list, read by the program's reader and,
+// for comparison, by std::from_chars alone (which gives the value but not the
+// digits the number text is then written from).
+std::vector<std::string> Fields() {
+  std::vector<std::string> fields;
+  char text[32];
+  for (double v : Values())
+    fields.emplace_back(text, std::to_chars(text, text + sizeof text, v).ptr);
+  return fields;
+}
+
+void BM_LeadingNumber(benchmark::State& state) {
+  const auto fields = Fields();
+  std::size_t i = 0;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(karvonel::conversion::LeadingNumber(fields[i++ & 4095]));
+}
+BENCHMARK(BM_LeadingNumber);
+
+void BM_FromChars(benchmark::State& state) {
+  const auto fields = Fields();
+  std::size_t i = 0;
+  double value = 0;
+  for (auto _ : state) {
+    const std::string& field = fields[i++ & 4095];
+    benchmark::DoNotOptimize(std::from_chars(field.data(), field.data() + field.size(), value));
+    benchmark::DoNotOptimize(value);
+  }
+}
+BENCHMARK(BM_FromChars);
 
 void BM_BuildPointEntity(benchmark::State& state) {
   karvonel::iges::PointRecords records;
