@@ -15,11 +15,6 @@ BufferedWriter::BufferedWriter(platform::NativeFile& file, std::uint64_t writeba
       writeback_every_(writeback_every),
       digest_(digest) {}
 
-void BufferedWriter::WriteRecord(std::string_view record) {
-  std::memcpy(Room(1), record.data(), iges::kRecordLength);
-  Commit(1);
-}
-
 char* BufferedWriter::Room(std::size_t count) {
   static_assert(kMaxRoom * iges::kRecordBytes <= kCapacity);
   if (used_ + count * iges::kRecordBytes > kCapacity)

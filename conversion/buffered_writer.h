@@ -23,8 +23,6 @@ class BufferedWriter final : public iges::RecordWriter {
   BufferedWriter(const BufferedWriter&) = delete;
   BufferedWriter& operator=(const BufferedWriter&) = delete;
 
-  // Appends the record and CR LF.
-  void WriteRecord(std::string_view record) override;
   // Room in the buffer itself: the records are built where they are written from.
   char* Room(std::size_t count) override;
   void Commit(std::size_t count) override;

@@ -49,8 +49,8 @@ inline PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, co
 
 // Builds the point's records in the room `out` and `tmp` give and, only when
 // all three are complete, writes DE line 1 and DE line 2 to `out` and the P
-// line to `tmp`. On failure nothing is written. The counters are the caller's to advance (DeSeq by
-// 2, PdSeq by 1).
+// line to `tmp`. On failure nothing is written. The counters are the
+// caller's to advance (DeSeq by 2, PdSeq by 1).
 PointStatus WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
                              std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out,
                              RecordWriter& tmp);

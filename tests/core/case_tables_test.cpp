@@ -53,7 +53,12 @@ iges::LocalTime Time(const std::string& text) {
 
 // Collects records as the file holds them, CR LF included.
 struct StringWriter : iges::RecordWriter {
-  void WriteRecord(std::string_view record) override { (text += record) += "\r\n"; }
+  char* Room(std::size_t) override { return room; }
+  void Commit(std::size_t count) override {
+    for (std::size_t i = 0; i < count; ++i)
+      (text.append(room + i * iges::kRecordBytes, iges::kRecordLength)) += "\r\n";
+  }
+  char room[kMaxRoom * iges::kRecordBytes];
   std::string text;
 };
 
