@@ -39,6 +39,12 @@ else
 fi
 wait "$job"
 status=$?
+# A shell that gets the signal before it waits for the program ends at once,
+# while the program is still cleaning up: the checks wait for it to end too.
+for _ in $(seq 500); do
+  kill -0 -- -"$job" 2>/dev/null || break
+  sleep 0.02
+done
 set +m
 
 failed=0
