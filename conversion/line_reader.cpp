@@ -49,7 +49,8 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     const char* data = buffer_.get();
     const char* found = nullptr;
     for (const char* p = data + scanned; p < data + end_; ++p) {
-      if (*p == '\n' || *p == '\r') {
+      // One comparison for the digits, signs and commas a line is made of.
+      if (static_cast<unsigned char>(*p) <= '\r' && (*p == '\n' || *p == '\r')) {
         found = p;
         break;
       }
