@@ -2,6 +2,8 @@
 // a path names, the current folder, the process, paths as text.
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/native_file.h"
 #include "platform/windows_errors.h"
 
@@ -42,6 +44,10 @@ std::string GroupName(std::int64_t group) {
 
 std::int64_t CurrentProcessId() {
   return static_cast<std::int64_t>(::GetCurrentProcessId());
+}
+
+std::string ReasonText(int code) {
+  return std::strerror(code);  // the C runtime speaks English only
 }
 
 std::string PathText(const std::filesystem::path& path) {

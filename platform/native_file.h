@@ -145,6 +145,10 @@ std::int64_t CurrentProcessId();
 std::string UserName(std::int64_t user);
 std::string GroupName(std::int64_t group);
 
+// The system's reason for the errno-style `code`, in English whatever the
+// user's locale (on Windows: the C library's words, also English).
+std::string ReasonText(int code);
+
 // The path as UTF-8 text, for messages.
 std::string PathText(const std::filesystem::path& path);
 

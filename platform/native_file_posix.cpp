@@ -8,8 +8,12 @@
 
 #include <csignal>
 
+#include <locale.h>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <system_error>
 
 #include "platform/native_file.h"
@@ -21,17 +25,26 @@ namespace {
 
 SystemError LastError() {
   const int code = errno;
-  return {code, std::generic_category().message(code)};
+  return {code, ReasonText(code)};
 }
 
 }  // namespace
+
+std::string ReasonText(int code) {
+  // strerror follows LC_MESSAGES, which a window program takes from the user's
+  // locale; the C locale's words are the same in every locale.
+  static const locale_t c_locale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+  if (c_locale == locale_t{})
+    return "error " + std::to_string(code);
+  return ::strerror_l(code, c_locale);
+}
 
 Unexpected<SystemError> Failed() {
   return Unexpected{LastError()};
 }
 
 Unexpected<SystemError> FailedWith(int code) {
-  return Unexpected{SystemError{code, std::generic_category().message(code)}};
+  return Unexpected{SystemError{code, ReasonText(code)}};
 }
 
 bool Interrupted() {

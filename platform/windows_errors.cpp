@@ -53,12 +53,20 @@ std::string Utf8FromWide(const wchar_t* text, int length) {
   return out;
 }
 
-// The system's own message for `code`, in the user's language, as UTF-8.
+// The system's own message for `code`, in English where the system has it, as
+// UTF-8.
 std::string SystemMessage(DWORD code) {
   wchar_t* buffer = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  constexpr DWORD kFlags =
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  // In English, as on every system and in every locale; a Windows without the
+  // English texts gives its own language.
+  DWORD length =
+      ::FormatMessageW(kFlags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                       reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  if (length == 0)
+    length =
+        ::FormatMessageW(kFlags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text;
   if (length > 0 && buffer != nullptr) {
     DWORD end = length;

@@ -11,7 +11,7 @@
 namespace karvonel::platform {
 
 // The error for a Windows error code: the nearest errno value and the
-// system's own message in the user's language, as UTF-8.
+// system's own message in English, as UTF-8.
 SystemError ErrorFor(DWORD code);
 Unexpected<SystemError> Failed(DWORD code);
 // The same for GetLastError().
