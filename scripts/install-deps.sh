@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine64 wine
   lintian desktop-file-utils man-db unzip dpkg-dev
   mmdebstrap git
+  locales libc-l10n
 )
 
 missing=()
@@ -27,4 +28,14 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The window's tests run under a Japanese locale, where the C library's own
+# texts are Japanese (they must not reach the user's messages).
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "install-deps: run as root to make the locale ja_JP.UTF-8" >&2
+    exit 1
+  fi
+  localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8
 fi

@@ -6,14 +6,14 @@
 #include <QRect>
 #include <QString>
 
-#include "karvonel/version.h"
+#include "window/texts.h"
 
 class QTranslator;
 
 namespace karvonel::ui {
 
 // The title of every message box that names no title of its own.
-inline const QString kApplicationTitle = QString::fromLatin1(kProjectName);
+inline const QString kApplicationTitle = QString::fromUtf8(window::kApplicationTitle);
 
 // The application icon, at 16x16 and 32x32 pixels and larger.
 QIcon ApplicationIcon();

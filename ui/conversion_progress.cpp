@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <algorithm>
 
-#include "ui/application.h"
+#include "window/texts.h"
 
 namespace karvonel::ui {
 namespace {
@@ -19,20 +19,18 @@ ConversionProgress::ConversionProgress(QWidget* parent, std::chrono::millisecond
 }
 
 ConversionProgress::~ConversionProgress() {
-  Finish();
+  delete dialog_.data();
+  QApplication::restoreOverrideCursor();
 }
 
-bool ConversionProgress::Update(std::uint64_t done, std::uint64_t total) {
-  if (!busy_) {
-    return true;
-  }
+bool ConversionProgress::Update(double share) {
   if (dialog_.isNull()) {
-    if (clock_.elapsed() < delay_.count()) {
+    if (clock_.elapsed() < delay_.count())
       return true;
-    }
-    dialog_ = new QProgressDialog(QStringLiteral("変換しています…"), QStringLiteral("キャンセル"),
-                                  0, kSteps, parent_);
-    dialog_->setWindowTitle(kApplicationTitle);
+    dialog_ =
+        new QProgressDialog(QString::fromUtf8(window::main_text::kConverting),
+                            QString::fromUtf8(window::main_text::kCancel), 0, kSteps, parent_);
+    dialog_->setWindowTitle(QString::fromUtf8(window::kApplicationTitle));
     dialog_->setWindowModality(Qt::ApplicationModal);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
@@ -41,18 +39,9 @@ bool ConversionProgress::Update(std::uint64_t done, std::uint64_t total) {
     QApplication::changeOverrideCursor(Qt::BusyCursor);
     dialog_->show();
   }
-  const std::uint64_t share = total == 0 ? kSteps : std::min(done, total) * kSteps / total;
-  dialog_->setValue(static_cast<int>(share));
+  dialog_->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * kSteps));
   QApplication::processEvents();
   return dialog_ && !dialog_->wasCanceled();
-}
-
-void ConversionProgress::Finish() {
-  delete dialog_.data();
-  if (busy_) {
-    QApplication::restoreOverrideCursor();
-    busy_ = false;
-  }
 }
 
 }  // namespace karvonel::ui

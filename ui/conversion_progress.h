@@ -7,35 +7,32 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <chrono>
-#include <cstdint>
+
+#include "window/main_window.h"
 
 namespace karvonel::ui {
 
-class ConversionProgress {
+class ConversionProgress : public window::ConversionProgress {
  public:
   // Sets the busy cursor. The dialog appears, over `parent`, at the first
   // Update after `delay`.
   ConversionProgress(QWidget* parent, std::chrono::milliseconds delay);
   // Closes the dialog and restores the cursor.
-  ~ConversionProgress();
+  ~ConversionProgress() override;
 
   ConversionProgress(const ConversionProgress&) = delete;
   ConversionProgress& operator=(const ConversionProgress&) = delete;
 
-  // Reports `done` of `total` input bytes and lets the window system run, so
-  // the dialog repaints and its cancel button works. Returns false once the
-  // user has cancelled.
-  bool Update(std::uint64_t done, std::uint64_t total);
-
-  // Closes the dialog and restores the cursor now.
-  void Finish();
+  // Shows `share` of the work done and lets the window system run, so the
+  // dialog repaints and its cancel button works. False once the user has
+  // cancelled.
+  bool Update(double share) override;
 
  private:
   QWidget* parent_;
   std::chrono::milliseconds delay_;
   QElapsedTimer clock_;
   QPointer<QProgressDialog> dialog_;
-  bool busy_ = true;
 };
 
 }  // namespace karvonel::ui

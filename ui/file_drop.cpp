@@ -3,9 +3,6 @@
 #include <QByteArray>
 #include <QMimeData>
 #include <QUrl>
-#include <system_error>
-
-#include "ui/folders.h"
 
 namespace karvonel::ui {
 namespace {
@@ -24,21 +21,16 @@ std::filesystem::path LocalPath(const QUrl& url) {
 
 }  // namespace
 
-std::filesystem::path DroppedPointList(const QMimeData* data) {
-  if (data == nullptr || !data->hasUrls()) {
+std::vector<std::filesystem::path> DroppedFiles(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls())
     return {};
+  std::vector<std::filesystem::path> files;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile())
+      return {};
+    files.push_back(LocalPath(url));
   }
-  const QList<QUrl> urls = data->urls();
-  if (urls.size() != 1 || !urls.front().isLocalFile()) {
-    return {};
-  }
-  const std::filesystem::path file = LocalPath(urls.front());
-  std::error_code error;
-  if (!file.has_filename() || !std::filesystem::is_regular_file(file, error) ||
-      !PathText(file.filename()).endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
-    return {};
-  }
-  return file;
+  return files;
 }
 
 }  // namespace karvonel::ui

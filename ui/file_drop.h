@@ -1,15 +1,15 @@
-// A file dropped on the main window.
+// What a drag carries, as paths for the window logic.
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 class QMimeData;
 
 namespace karvonel::ui {
 
-// The point list that a drag carries: exactly one local file, a regular file
-// whose name ends in ".csv" in any case, as the file list shows them. Empty
-// for anything else: a folder, another file, several files, text.
-std::filesystem::path DroppedPointList(const QMimeData* data);
+// The local files a drag carries, by the file system's own names; none when it
+// carries anything else (text, a remote URL).
+std::vector<std::filesystem::path> DroppedFiles(const QMimeData* data);
 
 }  // namespace karvonel::ui

@@ -1,27 +1,41 @@
 #include "ui/file_lists.h"
 
-#include <QDir>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
-
-#include "ui/folders.h"
+#include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
 
 namespace karvonel::ui {
 namespace {
 
-// Each entry's path (directory list) or name (file list) as the file system
-// gave it, a std::filesystem::path; the entry's text only shows it.
-constexpr int kPathRole = Qt::UserRole;
+// Draws the focus mark on the current row of a list that has the focus, in
+// every style: some draw none on a list's rows, or one too faint to see.
+class FocusMarkDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
 
-std::filesystem::path EntryPath(const QModelIndex& index) {
-  return index.data(kPathRole).value<std::filesystem::path>();
-}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem plain = option;
+    plain.state &= ~QStyle::State_HasFocus;
+    QStyledItemDelegate::paint(painter, plain, index);
+    if (option.state & QStyle::State_HasFocus)
+      DrawFocusMark(painter, option.rect.adjusted(0, 0, -1, -1), option.palette);
+  }
 
-QString ShownName(const std::filesystem::path& folder) {
-  return folder.has_filename() ? PathText(folder.filename())
-                               : QDir::toNativeSeparators(PathText(folder));  // a root
-}
+  // A dotted frame in the text colour.
+  static void DrawFocusMark(QPainter* painter, const QRect& rect, const QPalette& palette) {
+    painter->save();
+    QPen pen(palette.color(QPalette::Text), 1, Qt::DotLine);
+    pen.setCosmetic(true);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(rect);
+    painter->restore();
+  }
+};
 
 }  // namespace
 
@@ -33,108 +47,89 @@ DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent) {
   setUniformRowHeights(true);
   setIndentation(8);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  connect(this, &QTreeWidget::activated, this, &DirectoryList::Open);
+  setItemDelegate(new FocusMarkDelegate(this));
+  // Long names are not cut: the column is as wide as its widest name.
+  setTextElideMode(Qt::ElideNone);
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  connect(this, &QTreeWidget::activated, this,
+          [this](const QModelIndex& index) { emit Opened(index.data(Qt::UserRole).toInt()); });
 }
 
-QString DirectoryList::SetPath(const std::filesystem::path& folder) {
-  const std::filesystem::path path = AbsoluteFolder(folder);
-  const FolderListing listing = ReadFolder(path);
-  if (!listing.error.isEmpty()) {
-    return listing.error;
-  }
+void DirectoryList::SetRows(const std::vector<window::DirectoryRow>& rows, int open_row) {
   clear();
   const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-  QTreeWidgetItem* parent_item = nullptr;
-  for (const std::filesystem::path& step : FolderChain(path)) {
-    auto* item = parent_item ? new QTreeWidgetItem(parent_item) : new QTreeWidgetItem(this);
-    item->setText(0, ShownName(step));
-    item->setIcon(0, open_icon);
-    item->setData(0, kPathRole, QVariant::fromValue(step));
-    parent_item = item;
-  }
-  for (const FolderEntry& entry : listing.folders) {
-    auto* item = new QTreeWidgetItem(parent_item);
-    item->setText(0, entry.text);
-    item->setIcon(0, closed_icon);
-    item->setData(0, kPathRole, QVariant::fromValue(path / entry.name));
+  std::vector<QTreeWidgetItem*> at_depth;  // the last item of each depth
+  QTreeWidgetItem* open_item = nullptr;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const window::DirectoryRow& row = rows[i];
+    const auto depth = static_cast<std::size_t>(row.depth);
+    auto* item = depth == 0 || depth > at_depth.size() ? new QTreeWidgetItem(this)
+                                                       : new QTreeWidgetItem(at_depth[depth - 1]);
+    const QString text = QString::fromStdString(row.text);
+    item->setText(0, text);
+    item->setToolTip(0, text);
+    item->setIcon(0, row.open ? open_icon : closed_icon);
+    item->setData(0, Qt::UserRole, static_cast<int>(i));
+    at_depth.resize(depth);
+    at_depth.push_back(item);
+    if (static_cast<int>(i) == open_row)
+      open_item = item;
   }
   expandAll();
-  setCurrentItem(parent_item);
-  scrollToItem(parent_item, QAbstractItemView::PositionAtTop);
-  path_ = path;
-  emit Changed();
-  return {};
-}
-
-void DirectoryList::Open(const QModelIndex& index) {
-  const std::filesystem::path folder = EntryPath(index);
-  const QString reason = SetPath(folder);
-  if (!reason.isEmpty()) {
-    emit OpenFailed(folder, reason);
-  }
+  setCurrentItem(open_item);
+  if (open_item != nullptr)
+    scrollToItem(open_item, QAbstractItemView::PositionAtTop);
 }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setItemDelegate(new FocusMarkDelegate(this));
   connect(this, &QListWidget::itemSelectionChanged, this, [this] {
-    if (!loading_ && !selectedItems().isEmpty()) {
-      emit Chosen();
-    }
+    if (!loading_ && !selectedItems().isEmpty())
+      emit Chosen(row(selectedItems().front()));
   });
 }
 
-QString FileList::SetDirectory(const std::filesystem::path& folder) {
-  const FolderListing listing = ReadFolder(folder);
-  if (!listing.error.isEmpty()) {
-    return listing.error;
-  }
+void FileList::SetRows(const std::vector<window::FileRow>& rows, int chosen) {
   loading_ = true;
   clear();
-  for (const FolderEntry& entry : listing.point_lists) {
-    auto* item = new QListWidgetItem(entry.text, this);
-    item->setData(kPathRole, QVariant::fromValue(entry.name));
+  for (const window::FileRow& file : rows) {
+    auto* item = new QListWidgetItem(QString::fromStdString(file.text), this);
+    item->setToolTip(item->text());
   }
-  setCurrentItem(nullptr);
+  if (chosen >= 0 && chosen < count()) {
+    setCurrentItem(item(chosen));
+    scrollToItem(item(chosen));
+  } else {
+    setCurrentItem(nullptr);
+  }
   loading_ = false;
-  directory_ = AbsoluteFolder(folder);
-  return {};
-}
-
-std::filesystem::path FileList::SelectedFile() const {
-  const QModelIndexList selected = selectedIndexes();
-  return selected.isEmpty() ? std::filesystem::path() : directory_ / EntryPath(selected.front());
-}
-
-bool FileList::Choose(const std::filesystem::path& name) {
-  for (int row = 0; row < count(); ++row) {
-    if (EntryPath(indexFromItem(item(row))) == name) {
-      if (item(row)->isSelected()) {
-        emit Chosen();  // as a click on the selected file
-      } else {
-        setCurrentItem(item(row));  // selects it, and Chosen follows
-      }
-      scrollToItem(item(row));
-      return true;
-    }
-  }
-  return false;
 }
 
 void FileList::focusInEvent(QFocusEvent* event) {
   QListWidget::focusInEvent(event);
   // Qt makes the first file current when the list takes the focus, so Down
   // would skip it. Until a file is selected, the first Down selects the first.
-  if (!selectionModel()->hasSelection()) {
+  if (!selectionModel()->hasSelection())
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void FileList::paintEvent(QPaintEvent* event) {
+  QListWidget::paintEvent(event);
+  if (hasFocus() && !currentIndex().isValid()) {
+    QPainter painter(viewport());
+    FocusMarkDelegate::DrawFocusMark(&painter, viewport()->rect().adjusted(1, 1, -2, -2),
+                                     palette());
   }
 }
 
 QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
   // With no file current yet, every key would go to the first file.
-  if (!currentIndex().isValid() && count() > 0 && (action == MoveEnd || action == MovePageDown)) {
+  if (!currentIndex().isValid() && count() > 0 && (action == MoveEnd || action == MovePageDown))
     return indexFromItem(item(count() - 1));
-  }
   return QListWidget::moveCursor(action, modifiers);
 }
 
@@ -149,12 +144,11 @@ QItemSelectionModel::SelectionFlags FileList::selectionCommand(const QModelIndex
 }
 
 void FileList::mousePressEvent(QMouseEvent* event) {
-  QListWidgetItem* const item = itemAt(event->position().toPoint());
-  const bool was_selected = item != nullptr && item->isSelected();
+  QListWidgetItem* const pressed = itemAt(event->position().toPoint());
+  const bool was_selected = pressed != nullptr && pressed->isSelected();
   QListWidget::mousePressEvent(event);
-  if (was_selected && event->button() == Qt::LeftButton) {
-    emit Chosen();
-  }
+  if (was_selected && event->button() == Qt::LeftButton)
+    emit Chosen(row(pressed));
 }
 
 }  // namespace karvonel::ui

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+
+#include "ui/text_fit.h"
 
 class QKeyEvent;
 class QShowEvent;
@@ -21,11 +24,16 @@ class FrmAbout : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
   // The button shows its focus mark from the start.
   void showEvent(QShowEvent* event) override;
+  // A larger font grows the window rather than cutting its texts.
+  void changeEvent(QEvent* event) override;
 
  private slots:
   void Cmd1_Click();
 
  private:
+  void FitControlsToTexts();
+
+  QList<DesignedControl> designed_;
   QLabel* lbl1_ = nullptr;
   QLabel* lbl2_ = nullptr;
   QPushButton* cmd1_ = nullptr;

@@ -2,70 +2,68 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <string>
-#include <system_error>
 #include <utility>
 
-#include "conversion/conversion_run.h"
-#include "conversion/output_path.h"
+#include "platform/native_file.h"
 #include "ui/application.h"
 #include "ui/conversion_progress.h"
 #include "ui/file_drop.h"
 #include "ui/file_lists.h"
 #include "ui/frm_about.h"
 #include "ui/message_box.h"
+#include "ui/separator_line.h"
+#include "window/layout.h"
+#include "window/texts.h"
 
 namespace karvonel::ui {
 namespace {
 
-constexpr QRect kClientArea = TwipsRect(0, 0, 5655, 5070);
+QString Text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
-QPushButton* CreateButton(const QString& caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+
+QRect Pixels(const window::TwipsRect& t) {
+  return TwipsRect(t.left, t.top, t.width, t.height);
+}
+
+QPushButton* CreateButton(const char* caption, QWidget* parent) {
+  auto* button = new QPushButton(Text(caption), parent);
   // Neither button answers Enter or Escape: only a click or Space presses it.
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;
 }
 
-std::filesystem::path CurrentFolder() {
-  std::error_code error;
-  return std::filesystem::current_path(error);  // empty on failure: the first drive opens
-}
-
-// The output path for `in_file` by the core's rule, on the file system's own
-// name (on Linux bytes, which need not be UTF-8).
-std::filesystem::path OutputFileFor(const std::filesystem::path& in_file) {
-#ifdef _WIN32
-  const std::u8string in = in_file.u8string();
-  const std::string out = conversion::OutputPathFor(
-      std::string_view(reinterpret_cast<const char*>(in.data()), in.size()));
-  return std::filesystem::path(std::u8string(out.begin(), out.end()));
-#else
-  return std::filesystem::path(conversion::OutputPathFor(in_file.native()));
-#endif
-}
-
-QString ShownPath(const std::filesystem::path& path) {
-  return QDir::toNativeSeparators(PathText(path));
+// A text box that shows a text but takes none: the platform's read-only look,
+// the window's colour behind the text.
+void ShowReadOnly(QLineEdit* box) {
+  box->setReadOnly(true);
+  QPalette palette = box->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Window));
+  box->setPalette(palette);
 }
 
 }  // namespace
 
-FrmKarvonel::FrmKarvonel() : FrmKarvonel(SystemDrives(), CurrentFolder()) {}
+FrmKarvonel::FrmKarvonel()
+    : FrmKarvonel(window::SystemDrives(), platform::CurrentFolderNow().path) {}
 
-FrmKarvonel::FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start_folder)
-    : drives_(std::move(drives)) {
-  setWindowTitle(QStringLiteral("Karvonel"));
+FrmKarvonel::FrmKarvonel(std::vector<window::Drive> drives,
+                         const std::filesystem::path& start_folder)
+    : logic_(std::move(drives), start_folder) {
+  setWindowTitle(Text(window::main_text::kTitle));
   setWindowIcon(ApplicationIcon());
   show_message_ = [this](const QString& text) { ShowMessage(this, text); };
   setAcceptDrops(true);
@@ -73,16 +71,7 @@ FrmKarvonel::FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start
   CreateControls();
   CreateMenus();
   FitControlsToTexts();  // the lists have their size before they scroll
-
-  // Dir1_Change follows every move of the directory list: it points the drive
-  // list at the drive of the new folder and reloads the file list.
-  if (start_folder.empty() || !dir1_->SetPath(start_folder).isEmpty()) {
-    for (const Drive& drive : std::as_const(drives_)) {
-      if (dir1_->SetPath(FsPath(drive.root)).isEmpty()) {
-        break;
-      }
-    }
-  }
+  ShowLists();
   drv1_->setFocus();
 }
 
@@ -99,47 +88,31 @@ void FrmKarvonel::CreateControls() {
   setCentralWidget(client);
 
   drv1_ = new QComboBox(client);
-  for (const Drive& drive : std::as_const(drives_)) {
-    drv1_->addItem(drive.label);
-  }
+  for (const window::Drive& drive : logic_.Drives())
+    drv1_->addItem(Text(drive.label));
   dir1_ = new DirectoryList(client);
   fil1_ = new FileList(client);
   txt1_ = new QLineEdit(client);
-  txt1_->setReadOnly(true);  // shows the input path; never read back
-  lbl1_ = new QLabel(QStringLiteral("ファイル名"), client);
-  cmd1_ = CreateButton(QStringLiteral("変\u3000換"), client);
-  lbl2_ = new QLabel(QStringLiteral("出力ファイル名"), client);
+  ShowReadOnly(txt1_);  // shows the input path; never read back
+  lbl1_ = new QLabel(Text(window::main_text::kLbl1), client);
+  cmd1_ = CreateButton(window::main_text::kCmd1, client);
+  lbl2_ = new QLabel(Text(window::main_text::kLbl2), client);
   txt2_ = new QLineEdit(client);
-  cmd2_ = CreateButton(QStringLiteral("取\u3000消"), client);
-  line1_ = new QFrame(client);
-  line1_->setFrameShape(QFrame::HLine);
-  line1_->setFrameShadow(QFrame::Plain);
+  cmd2_ = CreateButton(window::main_text::kCmd2, client);
+  line1_ = new SeparatorLine(client);
 
-  const struct {
-    QWidget* widget;
-    const char* name;
-    QRect twips;
-  } kControls[] = {
-      {drv1_, "Drv1", {120, 120, 2655, 300}},
-      {dir1_, "Dir1", {120, 480, 2655, 2400}},
-      {fil1_, "Fil1", {2880, 480, 2655, 2430}},
-      {txt1_, "Txt1", {120, 3360, 5415, 270}},
-      {lbl1_, "Lbl1", {120, 3000, 855, 255}},
-      {cmd1_, "Cmd1", {120, 4680, 1215, 255}},
-      {lbl2_, "Lbl2", {120, 3960, 1215, 255}},
-      {txt2_, "Txt2", {120, 4320, 5415, 270}},
-      {cmd2_, "Cmd2", {4320, 4680, 1215, 255}},
-      // The line runs from (120, 3720) to (5520, 3720), both ends drawn.
-      {line1_, "Line1", {120, 3720, 5415, 15}},
-  };
-  for (const auto& control : kControls) {
-    control.widget->setObjectName(QLatin1String(control.name));
-    const QRect& t = control.twips;
-    designed_.append({control.widget, TwipsRect(t.x(), t.y(), t.width(), t.height())});
+  QWidget* const widgets[] = {drv1_, dir1_, fil1_, txt1_, lbl1_,
+                              cmd1_, lbl2_, txt2_, cmd2_, line1_};
+  static_assert(std::size(widgets) == std::size(window::kMainControls));
+  for (std::size_t i = 0; i < std::size(widgets); ++i) {
+    widgets[i]->setObjectName(QLatin1String(window::kMainControls[i].name));
+    QRect rect = Pixels(window::kMainControls[i].twips);
+    if (widgets[i] == line1_)
+      rect.setHeight(2);  // the dark row on the line, the light one under it
+    designed_.append({widgets[i], rect});
   }
-  for (QLabel* label : {lbl1_, lbl2_}) {
+  for (QLabel* label : {lbl1_, lbl2_})
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  }
 
   // The labels and the line take no focus.
   QWidget::setTabOrder(drv1_, dir1_);
@@ -150,123 +123,89 @@ void FrmKarvonel::CreateControls() {
   QWidget::setTabOrder(txt2_, cmd2_);
 
   connect(drv1_, &QComboBox::currentIndexChanged, this, &FrmKarvonel::Drv1_Change);
-  connect(dir1_, &DirectoryList::Changed, this, &FrmKarvonel::Dir1_Change);
-  connect(dir1_, &DirectoryList::OpenFailed, this, &FrmKarvonel::OpenFailed);
+  connect(dir1_, &DirectoryList::Opened, this, &FrmKarvonel::Dir1_Change);
   connect(fil1_, &FileList::Chosen, this, &FrmKarvonel::Fil1_Click);
   connect(txt2_, &QLineEdit::textChanged, this, &FrmKarvonel::Txt2_Change);
-  for (QLineEdit* box : {txt1_, txt2_}) {
+  for (QLineEdit* box : {txt1_, txt2_})
     box->installEventFilter(this);
-  }
   connect(cmd1_, &QPushButton::clicked, this, &FrmKarvonel::Cmd1_Click);
   connect(cmd2_, &QPushButton::clicked, this, &FrmKarvonel::Cmd2_Click);
 }
 
 void FrmKarvonel::CreateMenus() {
-  QMenu* mnu_file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  QMenu* mnu_file = menuBar()->addMenu(Text(window::main_text::kMnuFile));
   mnu_file->setObjectName(QStringLiteral("mnuFile"));
-  QAction* mnu_end = mnu_file->addAction(QStringLiteral("終了(&X)"));
+  QAction* mnu_end = mnu_file->addAction(Text(window::main_text::kMnuEnd));
   mnu_end->setObjectName(QStringLiteral("mnuEnd"));
   mnu_end->setMenuRole(QAction::NoRole);
   connect(mnu_end, &QAction::triggered, this, &FrmKarvonel::mnuEnd_Click);
 
-  QMenu* mnu_help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  QMenu* mnu_help = menuBar()->addMenu(Text(window::main_text::kMnuHelp));
   mnu_help->setObjectName(QStringLiteral("mnuHelp"));
-  QAction* mnu_about = mnu_help->addAction(QStringLiteral("バージョン表示(&A)"));
+  QAction* mnu_about = mnu_help->addAction(Text(window::main_text::kMnuAbout));
   mnu_about->setObjectName(QStringLiteral("mnuAbout"));
   mnu_about->setMenuRole(QAction::NoRole);
   connect(mnu_about, &QAction::triggered, this, &FrmKarvonel::mnuAbout_Click);
 }
 
-void FrmKarvonel::Drv1_Change() {
-  const int index = drv1_->currentIndex();
-  if (index < 0 || index >= drives_.size()) {
-    return;
-  }
-  const Drive& drive = drives_[index];
-  // Each drive keeps the folder last open on it.
-  const std::filesystem::path root = FsPath(drive.root);
-  const std::filesystem::path folder = last_folder_.value(drive.root, root);
-  QString reason = dir1_->SetPath(folder);
-  if (!reason.isEmpty() && folder != root) {
-    reason = dir1_->SetPath(root);
-  }
-  if (reason.isEmpty()) {
-    return;
-  }
+void FrmKarvonel::Show(const window::Reply& reply) {
+  if (reply.lists)
+    ShowLists();
+  if (reply.paths)
+    ShowPaths();
+  if (!reply.message.empty())
+    show_message_(Text(reply.message));
+  if (reply.end)
+    QCoreApplication::quit();
+}
+
+void FrmKarvonel::ShowLists() {
   {
     const QSignalBlocker block(drv1_);
-    drv1_->setCurrentIndex(drive_index_);
+    drv1_->setCurrentIndex(logic_.DriveIndex());
   }
-  show_message_(QStringLiteral("ドライブ %1 を開けません。\n%2")
-                    .arg(QDir::toNativeSeparators(drive.root), reason));
+  dir1_->SetRows(logic_.DirectoryRows(), logic_.OpenRow());
+  fil1_->SetRows(logic_.FileRows(), logic_.ChosenFile());
 }
 
-void FrmKarvonel::Dir1_Change() {
-  const std::filesystem::path& folder = dir1_->Path();
-  const QString reason = fil1_->SetDirectory(folder);
-  if (!reason.isEmpty()) {
-    OpenFailed(folder, reason);
-  }
-  drive_index_ = DriveIndexFor(drives_, PathText(folder));
-  if (drive_index_ >= 0) {
-    last_folder_.insert(drives_[drive_index_].root, folder);
-  }
-  const QSignalBlocker block(drv1_);
-  drv1_->setCurrentIndex(drive_index_);
+void FrmKarvonel::ShowPaths() {
+  txt1_->setText(Text(logic_.InText()));
+  // The logic knows the path behind its own text; Txt2_Change is for typing.
+  const QSignalBlocker block(txt2_);
+  txt2_->setText(Text(logic_.OutText()));
 }
 
-void FrmKarvonel::Fil1_Click() {
-  const std::filesystem::path file = fil1_->SelectedFile();
-  if (file.empty()) {
-    return;
-  }
-  in_path_ = file;
-  const std::filesystem::path out = OutputFileFor(file);
-  txt1_->setText(ShownPath(in_path_));
-  txt2_->setText(ShownPath(out));  // Txt2_Change reads the text back, which ...
-  out_path_ = out;                 // ... may not hold the name's own bytes
+void FrmKarvonel::Drv1_Change(int index) {
+  Show(logic_.Drv1_Change(index));
 }
 
-void FrmKarvonel::Txt2_Change() {
-  const QString text = txt2_->text();
-  // A path that still begins with the chosen file's folder keeps that
-  // folder's own name, which its text may not hold.
-  if (!in_path_.empty()) {
-    const std::filesystem::path folder = in_path_.parent_path();
-    QString shown = ShownPath(folder);
-    if (!shown.endsWith(QDir::separator())) {
-      shown += QDir::separator();
-    }
-    if (text.startsWith(shown)) {
-      out_path_ = folder / FsPath(text.mid(shown.size()));
-      return;
-    }
-  }
-  out_path_ = FsPath(text);
+void FrmKarvonel::Dir1_Change(int row) {
+  Show(logic_.Dir1_Change(row));
+}
+
+void FrmKarvonel::Fil1_Click(int row) {
+  Show(logic_.Fil1_Click(row));
+}
+
+void FrmKarvonel::Txt2_Change(const QString& text) {
+  Show(logic_.Txt2_Change(text.toStdString()));
 }
 
 void FrmKarvonel::Cmd1_Click() {
-  conversion::ConversionRequest request;
-  request.in_path = in_path_;
-  request.out_path = out_path_;
-  QString message;
+  window::Reply reply;
   {
     ConversionProgress progress(this, progress_delay_);
-    request.progress = [&progress](std::uint64_t done, std::uint64_t total) {
-      return progress.Update(done, total);
-    };
-    message = QString::fromStdString(conversion::ResultMessage(conversion::RunConversion(request)));
+    reply = logic_.Cmd1_Click(progress);
   }
-  show_message_(message);
+  Show(reply);
 }
 
-// Ends the program at once: no question, no closing handler.
 void FrmKarvonel::Cmd2_Click() {
-  QCoreApplication::quit();
+  Show(logic_.Cmd2_Click());
 }
 
 void FrmKarvonel::mnuEnd_Click() {
-  QCoreApplication::quit();
+  Show(logic_.mnuEnd_Click());
 }
 
 void FrmKarvonel::mnuAbout_Click() {
@@ -275,12 +214,8 @@ void FrmKarvonel::mnuAbout_Click() {
   about->exec();
 }
 
-void FrmKarvonel::OpenFailed(const std::filesystem::path& folder, const QString& reason) {
-  show_message_(QStringLiteral("フォルダ %1 を開けません。\n%2").arg(ShownPath(folder), reason));
-}
-
 void FrmKarvonel::FitControlsToTexts() {
-  const QSize client = PlaceFittingTexts(designed_, kClientArea.size());
+  const QSize client = PlaceFittingTexts(designed_, Pixels(window::kMainClient).size());
   const QSize window(client.width(), client.height() + menuBar()->sizeHint().height());
   resize(isVisible() ? size().expandedTo(window) : window);
 }
@@ -290,13 +225,22 @@ void FrmKarvonel::showEvent(QShowEvent* event) {
   // The focus mark shows from the start, not only once Tab has been pressed.
   // Showing a window clears this, so it is set here.
   setAttribute(Qt::WA_KeyboardFocusChange);
+  // Without a window manager nobody else gives the new window the focus.
+  activateWindow();
+  if (!shown_once_) {
+    shown_once_ = true;
+    if (!logic_.StartMessage().empty()) {
+      const QString message = Text(logic_.StartMessage());
+      QMetaObject::invokeMethod(
+          this, [this, message] { show_message_(message); }, Qt::QueuedConnection);
+    }
+  }
 }
 
 void FrmKarvonel::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::FontChange && !designed_.isEmpty()) {
+  if (event->type() == QEvent::FontChange && !designed_.isEmpty())
     FitControlsToTexts();
-  }
 }
 
 void FrmKarvonel::dragEnterEvent(QDragEnterEvent* event) {
@@ -326,8 +270,8 @@ bool FrmKarvonel::eventFilter(QObject* watched, QEvent* event) {
 
 bool FrmKarvonel::TakeDrop(QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);  // QDragEnterEvent and QDragMoveEvent too
-  const std::filesystem::path file = DroppedPointList(drop->mimeData());
-  if (file.empty()) {
+  const std::vector<std::filesystem::path> files = DroppedFiles(drop->mimeData());
+  if (!window::MainWindow::Droppable(files)) {
     drop->ignore();
     return false;
   }
@@ -337,14 +281,8 @@ bool FrmKarvonel::TakeDrop(QEvent* event) {
   } else {
     drop->acceptProposedAction();
   }
-  if (event->type() == QEvent::Drop) {
-    // As the user would: open the folder, then click the file.
-    if (const QString reason = dir1_->SetPath(file.parent_path()); !reason.isEmpty()) {
-      OpenFailed(file.parent_path(), reason);
-      return true;
-    }
-    fil1_->Choose(file.filename());
-  }
+  if (event->type() == QEvent::Drop)
+    Show(logic_.Drop(files));
   return true;
 }
 

@@ -1,23 +1,23 @@
-// FrmKarvonel, the main window: choose a point list with the drive, directory
-// and file lists, see and edit the output path, convert, open the About window.
+// FrmKarvonel, the main window: the view of window::MainWindow. It builds the
+// controls at their places, forwards each event to the logic's handler of the
+// same name and shows what the handler changed.
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
-#include "ui/folders.h"
 #include "ui/text_fit.h"
+#include "window/main_window.h"
 
 class QComboBox;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,17 +37,11 @@ class FrmKarvonel : public QMainWindow {
 
   // The machine's drives, opened on the current folder.
   FrmKarvonel();
-  // `drives` for the drive list, opened on `start_folder`; when that cannot be
-  // read, on the first drive that can.
-  FrmKarvonel(QList<Drive> drives, const std::filesystem::path& start_folder);
+  // `drives` for the drive list, opened on `start_folder` (see
+  // window::MainWindow).
+  FrmKarvonel(std::vector<window::Drive> drives, const std::filesystem::path& start_folder);
 
-  // The chosen point list; empty until a file has been selected. Its name is
-  // the file system's own, which the input path box may not show exactly.
-  const std::filesystem::path& InPath() const { return in_path_; }
-  // The IGES file to write: the path derived from the chosen file until the
-  // output path box is edited, then the text of the box, in the chosen file's
-  // own folder while the text begins with it.
-  const std::filesystem::path& OutPath() const { return out_path_; }
+  const window::MainWindow& Logic() const { return logic_; }
 
   // Replaces the message box (title "PrjKarvonel", OK only, no icon) through
   // which the window reports.
@@ -56,6 +50,8 @@ class FrmKarvonel : public QMainWindow {
   void SetProgressDelay(std::chrono::milliseconds delay);
 
  protected:
+  // Takes the focus when shown, with or without a window manager, and shows
+  // the message of the start, if any.
   void showEvent(QShowEvent* event) override;
   // A larger font grows the controls that would cut their texts.
   void changeEvent(QEvent* event) override;
@@ -64,15 +60,14 @@ class FrmKarvonel : public QMainWindow {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  // The text boxes pass a dropped point-list file on to the window and take
-  // nothing dropped themselves.
+  // The text boxes pass a drop on to the window and take nothing themselves.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
-  void Drv1_Change();
-  void Dir1_Change();
-  void Fil1_Click();
-  void Txt2_Change();
+  void Drv1_Change(int index);
+  void Dir1_Change(int row);
+  void Fil1_Click(int row);
+  void Txt2_Change(const QString& text);
   void Cmd1_Click();
   void Cmd2_Click();
   void mnuEnd_Click();
@@ -82,20 +77,18 @@ class FrmKarvonel : public QMainWindow {
   void CreateControls();
   void CreateMenus();
   void FitControlsToTexts();
-  void OpenFailed(const std::filesystem::path& folder, const QString& reason);
-  // Handles a drag event that carries a point-list file; false for any other.
+  // Shows what a handler changed, then its message.
+  void Show(const window::Reply& reply);
+  void ShowLists();
+  void ShowPaths();
+  // Handles a drag event; false when it carries no point list.
   bool TakeDrop(QEvent* event);
 
-  std::filesystem::path in_path_;
-  std::filesystem::path out_path_;
-
-  QList<Drive> drives_;
-  int drive_index_ = -1;                               // the drive Drv1 shows
-  QHash<QString, std::filesystem::path> last_folder_;  // drive root -> folder last open on it
-  QList<DesignedControl> designed_;                    // the controls at their designed places
-
+  window::MainWindow logic_;
+  QList<DesignedControl> designed_;  // the controls at their designed places
   MessageFunction show_message_;
   std::chrono::milliseconds progress_delay_{500};
+  bool shown_once_ = false;
 
   QComboBox* drv1_ = nullptr;
   DirectoryList* dir1_ = nullptr;
@@ -106,7 +99,7 @@ class FrmKarvonel : public QMainWindow {
   QLabel* lbl2_ = nullptr;
   QLineEdit* txt2_ = nullptr;
   QPushButton* cmd2_ = nullptr;
-  QFrame* line1_ = nullptr;
+  QWidget* line1_ = nullptr;
 };
 
 }  // namespace karvonel::ui

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -23,6 +24,10 @@ void ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
   // Desktop styles put an icon on standard buttons, a tick on OK.
   box.button(QMessageBox::Ok)->setIcon(QIcon());
+  // The text comes broken between phrases (window::BreakAtPhrases); Qt would
+  // break Japanese lines anywhere.
+  if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+    label->setWordWrap(false);
   // A short message makes a box narrower than its title, which the window
   // frame then cuts with "…". Frames draw titles bold.
   QFont title_font = QApplication::font();

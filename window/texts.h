@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "karvonel/version.h"
+
 namespace karvonel::window {
 
-// The title of every message box.
-inline constexpr char kApplicationTitle[] = "PrjKarvonel";
+// The title of every message box: the project's name, "PrjKarvonel".
+inline constexpr const char* kApplicationTitle = kProjectName;
 
 namespace main_text {
 inline constexpr char kTitle[] = "Karvonel";

@@ -1,7 +1,8 @@
-// The window program as a user meets it on a Japanese desktop: choosing a
-// point list, the two paths, conversions and their messages, dropped files,
-// the About window, ending the program, and texts that fit at larger fonts.
-// Cases that share a shape are rows of the tables in tests/ui/cases/.
+// What only a real window shows, on a Japanese desktop: clicks and keys
+// reaching the logic, drops, the progress dialog and its cancel, the message
+// box, focus and its marks, the About window, ending the program, the
+// separator at every scale and texts that fit at larger fonts. What the
+// window does is tested without a window in tests/window.
 #include <QApplication>
 #include <QDropEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QProgressDialog>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -153,8 +155,7 @@ class WindowTest : public QObject {
   // messages_ unless `message_box`.
   std::unique_ptr<FrmKarvonel> Open(const QString& folder, bool message_box = false) {
     auto window = std::make_unique<FrmKarvonel>(
-        QList<karvonel::ui::Drive>{{root_.path() + "/a", "A"}, {root_.path() + "/b", "B"}},
-        Path(folder));
+        std::vector<karvonel::window::Drive>{{Path("a"), "A"}, {Path("b"), "B"}}, Path(folder));
     if (!message_box)
       window->SetMessageFunction([this](const QString& text) { messages_.append(text); });
     window->show();
@@ -165,8 +166,8 @@ class WindowTest : public QObject {
   void ExpectPaths(FrmKarvonel* window, const QString& in, const QString& out) {
     const QString in_path = in.isEmpty() ? in : root_.path() + '/' + in;
     const QString out_path = out.isEmpty() ? out : root_.path() + '/' + out;
-    QCOMPARE(Bytes(window->InPath()), in_path.toUtf8());
-    QCOMPARE(Bytes(window->OutPath()), out_path.toUtf8());
+    QCOMPARE(Bytes(window->Logic().InPath()), in_path.toUtf8());
+    QCOMPARE(Bytes(window->Logic().OutPath()), out_path.toUtf8());
     QCOMPARE(Find<QLineEdit>(window, "Txt2")->text(), out_path);
   }
 
@@ -185,13 +186,9 @@ class WindowTest : public QObject {
 
   void init() { messages_.clear(); }
 
-  void cleanupTestCase() { std::filesystem::remove_all(Path("sjis")); }  // names Qt cannot remove
-
-  void choosingAFile_data() { AddRows("choosing", {"file", "out"}); }
-
+  // A click chooses, a click on empty space does not unchoose, typing edits.
   void choosingAFile() {
-    QFETCH(QString, file);
-    QFETCH(QString, out);
+    const QString file = "a/my.data/q.v1.csv", out = "a/my.data/q.v1.igs";
     const auto window = Open(file.section('/', 0, -2));
     auto* fil1 = Find<FileList>(window.get(), "Fil1");
     const int row = Texts(fil1).indexOf(file.section('/', -1));
@@ -210,72 +207,6 @@ class WindowTest : public QObject {
     ExpectPaths(window.get(), file, out + "_2");
     Click(fil1, row);
     ExpectPaths(window.get(), file, out);
-  }
-
-  // データ/点.csv and データ/田.csv in Shift_JIS: names that are not UTF-8 and
-  // whose texts are the same, "\uFFFD_.csv".
-  void namesThatAreNotUtf8() {
-    const std::filesystem::path folder = Path("sjis") / "\x83\x66\x81\x5B\x83\x5E";
-    Write(folder / "\x93\x5F.csv", "1,2,3\r\n");
-    Write(folder / "\x95\x5F.csv", "1,2,3\r\n");
-    const auto window = Open("sjis");
-    auto* dir1 = Find<QTreeWidget>(window.get(), "Dir1");
-    dir1->setFocus();
-    dir1->setCurrentItem(dir1->findItems("\uFFFDf\uFFFD[\uFFFD^", Qt::MatchRecursive).value(0));
-    QTest::keyClick(dir1, Qt::Key_Return);
-    auto* fil1 = Find<FileList>(window.get(), "Fil1");
-    QCOMPARE(Texts(fil1), (QStringList{"\uFFFD_.csv", "\uFFFD_.csv"}));
-    Click(fil1, 1);
-    QCOMPARE(Bytes(window->InPath()), Bytes(folder / "\x95\x5F.csv"));
-    QCOMPARE(Bytes(window->OutPath()), Bytes(folder / "\x95\x5F.igs"));
-    QTest::mouseClick(Find(window.get(), "Cmd1"), Qt::LeftButton);
-    QCOMPARE(messages_, QStringList{"変換しました"});
-    QCOMPARE(std::filesystem::file_size(folder / "\x95\x5F.igs"), std::uintmax_t{9 * 82});
-    QVERIFY(!std::filesystem::exists(folder / "\x93\x5F.igs"));
-
-    // Edited in the same folder, the path keeps the folder's own name.
-    auto* txt2 = Find<QLineEdit>(window.get(), "Txt2");
-    txt2->setText(txt2->text().replace("\uFFFD_.igs", "out.igs"));
-    QCOMPARE(Bytes(window->OutPath()), Bytes(folder / "out.igs"));
-    // Dropped, the name comes percent-encoded in the file's URL.
-    const QByteArray url = "file://" + Bytes(folder / "\x93\x5F.csv").toPercentEncoding("/");
-    QVERIFY(Drop(window.get(), {QUrl::fromEncoded(url)}));
-    QCOMPARE(Bytes(window->InPath()), Bytes(folder / "\x93\x5F.csv"));
-  }
-
-  void converting_data() { AddRows("converting", {"input", "out", "message", "data"}); }
-
-  void converting() {
-    QFETCH(QString, input);
-    QFETCH(QString, out);
-    QFETCH(QString, message);
-    QFETCH(QString, data);
-    const QString name = QString("run-") + QTest::currentDataTag();
-    const QString folder = root_.path() + '/' + name;
-    Write(Path(name + "/pts.csv"), input.toUtf8());
-    Write(Path(name + "/pts.igs"), kEarlierOutput);
-    const auto window = Open(name);
-    if (input != "-")
-      Click(Find<FileList>(window.get(), "Fil1"), 0);
-    if (out != "-")
-      Find<QLineEdit>(window.get(), "Txt2")->setText(out.replace("%F", folder));
-    if (input == "gone")
-      std::filesystem::remove(Path(name + "/pts.csv"));
-    QTest::mouseClick(Find(window.get(), "Cmd1"), Qt::LeftButton);
-
-    QCOMPARE(messages_, QStringList{message.replace("%F", folder)});
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-    const QByteArray output = Read(Path(name + "/pts.igs"));
-    if (data == "-") {
-      QCOMPARE(output, kEarlierOutput);
-      return;
-    }
-    // Start, 4 Global, 2 Directory Entry records a point, its Parameter Data, Terminate.
-    const QStringList records = data.split('|');
-    const auto points = records.size();
-    QCOMPARE(output.size(), (1 + 4 + 3 * points + 1) * 82);
-    for (int i = 0; i < points; ++i)
-      QCOMPARE(output.mid((5 + 2 * points + i) * 82, 64), records[i].toUtf8().leftJustified(64));
   }
 
   void cancellingALongConversion() {
@@ -351,7 +282,6 @@ class WindowTest : public QObject {
   void startAndAbout() {
     const auto window = Open("a");
     QCOMPARE(Texts(Find<FileList>(window.get(), "Fil1")), (QStringList{"b.CSV", "pts.csv"}));
-    QApplication::setActiveWindow(window.get());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QVERIFY(ShowsFocusMark(Find(window.get(), "Drv1")));
 
@@ -369,6 +299,21 @@ class WindowTest : public QObject {
         }));
     QCOMPARE(seen, (QStringList{"バージョン表示", "Karvonel  Ver 1.20 00", "focus mark", "open"}));
     QVERIFY(QApplication::activeModalWidget() == nullptr);  // OK closed it
+
+    // At larger fonts its texts are whole too.
+    for (const int points : {12, 16}) {
+      karvonel::ui::FrmAbout about;
+      QFont font = about.font();
+      font.setPointSize(points);
+      about.setFont(font);
+      for (const char* name : {"Lbl1", "Lbl2"}) {
+        auto* label = Find<QLabel>(&about, name);
+        QVERIFY2(label->width() >= QFontMetrics(font).boundingRect(label->text()).width() &&
+                     about.rect().contains(label->geometry()),
+                 qPrintable(QString("%1 at %2 points").arg(name).arg(points)));
+      }
+      QVERIFY(about.rect().contains(Find(&about, "Cmd1")->geometry()));
+    }
   }
 
   // Either way ends the program at once, without a question.
@@ -383,6 +328,67 @@ class WindowTest : public QObject {
       QVERIFY2(QApplication::exec() == 0, how);
     }
     QCOMPARE(messages_, QStringList());
+  }
+
+  // The window takes the focus when shown, with no window manager to give it;
+  // each list marks its focused row (or itself, with no row current); the
+  // input path box looks read-only.
+  void focusAndItsMarks() {
+    const auto window = Open("a");
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(Find(window.get(), "Drv1")->hasFocus());
+    for (const char* list : {"Dir1", "Fil1"}) {
+      Find(window.get(), list)->setFocus();
+      QVERIFY2(ShowsFocusMark(Find(window.get(), list)), list);
+    }
+    auto* fil1 = Find<FileList>(window.get(), "Fil1");
+    QTest::keyClick(fil1, Qt::Key_Down);  // the first file, chosen and current
+    QCOMPARE(Texts(fil1, true), QStringList{"b.CSV"});
+    QVERIFY(ShowsFocusMark(fil1));
+    const auto base = [&](const char* box) {
+      const QImage image = Find(window.get(), box)->grab().toImage();
+      return image.pixelColor(image.width() - 4, image.height() / 2);
+    };
+    QCOMPARE(base("Txt1"), window->palette().color(QPalette::Window));
+    QVERIFY(base("Txt1") != base("Txt2"));
+  }
+
+  // A folder name wider than the list scrolls sideways and shows whole as a
+  // tooltip.
+  void longFolderNames() {
+    const QString name = QString("long-folder-name-").repeated(6);
+    std::filesystem::create_directories(Path("c/" + name));
+    const auto window = Open("c");
+    auto* dir1 = Find<QTreeWidget>(window.get(), "Dir1");
+    const QList<QTreeWidgetItem*> items = dir1->findItems(name, Qt::MatchRecursive);
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(items.front()->toolTip(0), name);
+    QVERIFY(dir1->horizontalScrollBar()->maximum() > 0);
+  }
+
+  // The separator's dark row of pixels, at every scale from 1 to 2.
+  void separatorAtEveryScale() {
+    const auto window = Open("a");
+    QWidget* line = Find(window.get(), "Line1");
+    for (const qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+      QImage image((QSizeF(line->size()) * scale).toSize(), QImage::Format_ARGB32);
+      image.setDevicePixelRatio(scale);
+      image.fill(Qt::white);
+      line->render(&image);
+      int dark_rows = 0;
+      for (int y = 0; y < image.height(); ++y)
+        dark_rows += qGray(image.pixel(image.width() / 2, y)) < 200;
+      QVERIFY2(dark_rows >= 1, qPrintable(QString::number(scale)));
+    }
+  }
+
+  // A start folder that is gone: the lists show the nearest one left, and the
+  // window says so once it is shown.
+  void startFolderGone() {
+    const auto window = Open("gone/away");
+    QTRY_COMPARE(messages_.size(), 1);
+    QCOMPARE(messages_.front(),
+             QString("フォルダ %1/gone/away はありません。\n%1 を表示します").arg(root_.path()));
   }
 
   // At each size, every text in full and no control outside the window or
