@@ -3,6 +3,8 @@
 namespace karvonel::window {
 namespace {
 
+#ifndef _WIN32
+
 // The length of the UTF-8 character at the start of `text`, or 0 when it
 // does not begin with one (stray, overlong or surrogate sequences).
 std::size_t Utf8CharacterLength(std::string_view text) {
@@ -33,6 +35,7 @@ std::size_t Utf8CharacterLength(std::string_view text) {
   }
   return length;
 }
+#endif
 
 }  // namespace
 
