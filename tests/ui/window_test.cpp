@@ -21,7 +21,6 @@
 #include <functional>
 #include <memory>
 
-#include "tests/support/case_table.h"
 #include "tests/support/test_files.h"
 #include "ui/application.h"
 #include "ui/file_lists.h"
@@ -34,20 +33,6 @@ using karvonel::ui::FrmKarvonel;
 namespace {
 
 const QByteArray kEarlierOutput = "earlier\r\n";
-
-// Adds a column of texts for each name in `columns` and a row for each row of
-// tests/ui/cases/<table>.tsv: its case name, then a text for each column.
-void AddRows(const std::string& table, const QList<const char*>& columns) {
-  for (const char* column : columns)
-    QTest::addColumn<QString>(column);
-  const auto rows = karvonel::testing::ReadCaseTable(KARVONEL_UI_CASES "/" + table + ".tsv");
-  QVERIFY(!rows.empty());
-  for (const karvonel::testing::CaseRow& row : rows) {
-    QTestData& data = QTest::newRow(row[0].c_str());
-    for (qsizetype i = 1; i <= columns.size(); ++i)
-      data << QString::fromStdString(row[static_cast<std::size_t>(i)]);
-  }
-}
 
 // Runs `start`, which opens a modal window, and hands the first modal window
 // that is a T to `act`, which must close it. Returns whether there was one.
@@ -91,11 +76,6 @@ void Write(const std::filesystem::path& path, const QByteArray& text) {
 
 QByteArray Read(const std::filesystem::path& path) {
   return QByteArray::fromStdString(karvonel::testing::ReadFileBytes(path));
-}
-
-// A path's bytes; the tests name their own files in UTF-8.
-QByteArray Bytes(const std::filesystem::path& path) {
-  return QByteArray::fromStdString(path.string());
 }
 
 QStringList Texts(const FileList* list, bool selected_only = false) {
@@ -162,13 +142,11 @@ class WindowTest : public QObject {
     return window;
   }
 
-  // The chosen file and the output path, as bytes and in the output box.
-  void ExpectPaths(FrmKarvonel* window, const QString& in, const QString& out) {
-    const QString in_path = in.isEmpty() ? in : root_.path() + '/' + in;
-    const QString out_path = out.isEmpty() ? out : root_.path() + '/' + out;
-    QCOMPARE(Bytes(window->Logic().InPath()), in_path.toUtf8());
-    QCOMPARE(Bytes(window->Logic().OutPath()), out_path.toUtf8());
-    QCOMPARE(Find<QLineEdit>(window, "Txt2")->text(), out_path);
+  // The output path, in the logic and in the output box.
+  void ExpectOut(FrmKarvonel* window, const QString& out) {
+    const QString path = out.isEmpty() ? out : root_.path() + '/' + out;
+    QCOMPARE(QString::fromStdString(window->Logic().OutPath().string()), path);
+    QCOMPARE(Find<QLineEdit>(window, "Txt2")->text(), path);
   }
 
  private slots:
@@ -196,7 +174,7 @@ class WindowTest : public QObject {
     // A click on empty space leaves the choice as it is.
     QTest::mouseClick(fil1->viewport(), Qt::LeftButton, {}, {5, fil1->viewport()->height() - 5});
     QCOMPARE(Texts(fil1, true), QStringList{file.section('/', -1)});
-    ExpectPaths(window.get(), file, out);
+    ExpectOut(window.get(), out);
     QCOMPARE(Find<QLineEdit>(window.get(), "Txt1")->text(), root_.path() + '/' + file);
 
     // The output path is taken as typed, until the file is chosen again.
@@ -204,9 +182,9 @@ class WindowTest : public QObject {
     txt2->setFocus();
     QTest::keyClick(txt2, Qt::Key_End);
     QTest::keyClicks(txt2, "_2");
-    ExpectPaths(window.get(), file, out + "_2");
+    ExpectOut(window.get(), out + "_2");
     Click(fil1, row);
-    ExpectPaths(window.get(), file, out);
+    ExpectOut(window.get(), out);
   }
 
   void cancellingALongConversion() {
@@ -230,24 +208,17 @@ class WindowTest : public QObject {
              std::ptrdiff_t{2});  // no temporary file
   }
 
-  void droppingAFile_data() { AddRows("dropping", {"files", "onto", "out"}); }
-
+  // A point list dropped on the file list is chosen; another file, dropped on
+  // a text box, is refused and changes nothing.
   void droppingAFile() {
-    QFETCH(QString, files);
-    QFETCH(QString, onto);
-    QFETCH(QString, out);
     const auto window = Open("a/my.data");
-    QList<QUrl> urls;
-    for (const QString& file : files.split(' '))
-      urls.append(QUrl::fromLocalFile(root_.path() + '/' + file));
-    QWidget* target = Find(window.get(), onto.toLatin1().constData());
-    if (auto* list = qobject_cast<QAbstractScrollArea*>(target))
-      target = list->viewport();
-    const bool taken = out != "-";
-    QCOMPARE(Drop(target, urls), taken);
-    ExpectPaths(window.get(), taken ? files : QString(), taken ? out : QString());
-    QCOMPARE(Texts(Find<FileList>(window.get(), "Fil1"), true),
-             taken ? QStringList{files.mid(2)} : QStringList());
+    QVERIFY(
+        !Drop(Find(window.get(), "Txt2"), {QUrl::fromLocalFile(root_.path() + "/a/notes.txt")}));
+    ExpectOut(window.get(), "");
+    auto* fil1 = Find<FileList>(window.get(), "Fil1");
+    QVERIFY(Drop(fil1->viewport(), {QUrl::fromLocalFile(root_.path() + "/b/only.csv")}));
+    ExpectOut(window.get(), "b/only.igs");
+    QCOMPARE(Texts(fil1, true), QStringList{"only.csv"});
     QCOMPARE(messages_, QStringList());
   }
 
@@ -299,21 +270,6 @@ class WindowTest : public QObject {
         }));
     QCOMPARE(seen, (QStringList{"バージョン表示", "Karvonel  Ver 1.20 00", "focus mark", "open"}));
     QVERIFY(QApplication::activeModalWidget() == nullptr);  // OK closed it
-
-    // At larger fonts its texts are whole too.
-    for (const int points : {12, 16}) {
-      karvonel::ui::FrmAbout about;
-      QFont font = about.font();
-      font.setPointSize(points);
-      about.setFont(font);
-      for (const char* name : {"Lbl1", "Lbl2"}) {
-        auto* label = Find<QLabel>(&about, name);
-        QVERIFY2(label->width() >= QFontMetrics(font).boundingRect(label->text()).width() &&
-                     about.rect().contains(label->geometry()),
-                 qPrintable(QString("%1 at %2 points").arg(name).arg(points)));
-      }
-      QVERIFY(about.rect().contains(Find(&about, "Cmd1")->geometry()));
-    }
   }
 
   // Either way ends the program at once, without a question.
@@ -389,35 +345,41 @@ class WindowTest : public QObject {
   }
 
   // At each size, every text in full and no control outside the window or
-  // over another.
+  // over another: the main window's and the About window's.
   void textsFitAtLargerFonts() {
     const auto window = Open("a");
+    karvonel::ui::FrmAbout about;
     for (const int points : {9, 10, 12, 16}) {
-      QFont font = window->font();
-      font.setPointSize(points);
-      window->setFont(font);
-      const QFontMetrics metrics(font);
-      QWidget* client = window->centralWidget();
-      const auto controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-      QCOMPARE(controls.size(), 10);
-      for (const QWidget* control : controls) {
-        const QString where = QString("%1 at %2 points").arg(control->objectName()).arg(points);
-        QVERIFY2(client->rect().contains(control->geometry()), qPrintable(where));
-        for (const QWidget* other : controls) {
-          QVERIFY2(other == control || !control->geometry().intersects(other->geometry()),
-                   qPrintable(where + " over " + other->objectName()));
-        }
-        int text_height = metrics.height();
-        if (const auto* label = qobject_cast<const QLabel*>(control)) {
-          QVERIFY2(label->width() >= metrics.boundingRect(label->text()).width(),
-                   qPrintable(where));
-        } else if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
-          text_height += 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
-        } else if (qobject_cast<const QPushButton*>(control) == nullptr) {
-          continue;
-        }
-        QVERIFY2(control->height() >= text_height, qPrintable(where));
+      for (QWidget* form : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(&about)}) {
+        QFont font = form->font();
+        font.setPointSize(points);
+        form->setFont(font);
+        QWidget* client = form == &about ? &about : window->centralWidget();
+        ExpectTextsFit(client, QString::number(points));
       }
+    }
+  }
+
+  static void ExpectTextsFit(QWidget* client, const QString& points) {
+    const QFontMetrics metrics(client->font());
+    const auto controls = client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QVERIFY(controls.size() == 10 || controls.size() == 3);
+    for (const QWidget* control : controls) {
+      const QString where = control->objectName() + " at " + points + " points";
+      QVERIFY2(client->rect().contains(control->geometry()), qPrintable(where));
+      for (const QWidget* other : controls) {
+        QVERIFY2(other == control || !control->geometry().intersects(other->geometry()),
+                 qPrintable(where + " over " + other->objectName()));
+      }
+      int text_height = metrics.height();
+      if (const auto* label = qobject_cast<const QLabel*>(control)) {
+        QVERIFY2(label->width() >= metrics.boundingRect(label->text()).width(), qPrintable(where));
+      } else if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+        text_height += 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+      } else if (qobject_cast<const QPushButton*>(control) == nullptr) {
+        continue;
+      }
+      QVERIFY2(control->height() >= text_height, qPrintable(where));
     }
   }
 };
