@@ -1,0 +1,330 @@
+// karvonel.exe worked from another process under Wine, as a user works it:
+// the driver finds the window and its controls, reads their texts and rows,
+// chooses, types and clicks, reads and closes the message boxes and the About
+// window, and checks what lands on disk. It needs a desktop (Xvfb with a
+// window manager): tests/windows/with_desktop.sh.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/case_table.h"
+#include "tests/support/test_files.h"
+#include "ui/win32/control_ids.h"
+
+namespace karvonel::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+std::wstring Wide(const std::string& utf8) {
+  std::wstring out(utf8.size(), L'\0');
+  out.resize(static_cast<std::size_t>(
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
+                            static_cast<int>(out.size()))));
+  return out;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string out(wide.size() * 3, '\0');
+  out.resize(static_cast<std::size_t>(
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                            static_cast<int>(out.size()), nullptr, nullptr)));
+  return out;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; !text.empty() && (at = text.find(separator, start)) != std::string::npos;
+       start = at + 1)
+    parts.push_back(text.substr(start, at - start));
+  if (!text.empty())
+    parts.push_back(text.substr(start));
+  return parts;
+}
+
+// Polls `ready` until it holds or ten seconds have passed.
+bool WaitFor(const std::function<bool()>& ready) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() > give_up)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+std::string Text(HWND window) {
+  wchar_t buffer[4096];
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 5000, &length);
+  return Utf8(std::wstring(buffer, length));
+}
+
+std::vector<std::string> Rows(HWND list) {
+  std::vector<std::string> rows;
+  const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring row(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1,
+                     L'\0');
+    row.resize(static_cast<std::size_t>(
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()))));
+    rows.push_back(Utf8(row));
+  }
+  return rows;
+}
+
+// The visible top-level window of `process` of class `window_class`.
+HWND FindWindowOf(DWORD process, const wchar_t* window_class) {
+  struct Search {
+    DWORD process;
+    const wchar_t* window_class;
+    HWND found = nullptr;
+  } search{process, window_class};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        ::GetClassNameW(window, name, 64);
+        if (owner == s->process && ::IsWindowVisible(window) &&
+            wcscmp(name, s->window_class) == 0) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// karvonel.exe started in `folder`, ended when the object goes.
+class Program {
+ public:
+  explicit Program(const fs::path& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + fs::absolute(KARVONEL_WINDOW_EXE).wstring() + L"\"";
+    started_ = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                folder.c_str(), &startup, &process_) != 0;
+    if (started_)
+      WaitFor([&] { return (main_ = FindWindowOf(process_.dwProcessId, kMainClass)) != nullptr; });
+  }
+  ~Program() {
+    if (started_) {
+      if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(process_.hProcess, 1);
+      ::CloseHandle(process_.hThread);
+      ::CloseHandle(process_.hProcess);
+    }
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  HWND Main() const { return main_; }
+  HWND Control(int id) const { return ::GetDlgItem(main_, id); }
+  DWORD Id() const { return process_.dwProcessId; }
+  bool Ended() const { return ::WaitForSingleObject(process_.hProcess, 5000) == WAIT_OBJECT_0; }
+
+  // Chooses the row `text` of a list as a click does, and tells the window.
+  bool Pick(int list, const std::string& text, WORD notification) const {
+    const std::wstring wide = Wide(text);
+    const auto row = ::SendMessageW(Control(list), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(wide.c_str()));
+    if (row == LB_ERR)
+      return false;
+    ::SendMessageW(Control(list), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    ::SendMessageW(main_, WM_COMMAND, MAKEWPARAM(list, notification),
+                   reinterpret_cast<LPARAM>(Control(list)));
+    return true;
+  }
+
+  // Clicks Cmd1 and returns the text of the message box that follows, after
+  // pressing its OK.
+  std::string Convert() const {
+    ::PostMessageW(Control(kCmd1), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindWindowOf(Id(), L"#32770")) != nullptr; }))
+      return "(no message box)";
+    std::string text = Text(::GetDlgItem(box, 0xFFFF));
+    const std::string title = Text(box);
+    ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    WaitFor([&] { return !::IsWindow(box); });
+    return title == "PrjKarvonel" ? text : "(title " + title + ") " + text;
+  }
+
+ private:
+  bool started_ = false;
+  PROCESS_INFORMATION process_{};
+  HWND main_ = nullptr;
+};
+
+void MakeTree(const fs::path& root) {
+  for (const char* folder : {"a/my.data", "b"})
+    fs::create_directories(root / folder);
+  WriteFileBytes(root / "a/pts.csv", "1,2,3\r\n4,5,6\r\n");
+  WriteFileBytes(root / "a/b.CSV", "1,2,3\n4 5\n");
+  WriteFileBytes(root / "a/notes.txt", "1,2,3\n");
+  WriteFileBytes(root / "a/my.data/q.v1.csv", "7,8,9\n");
+  WriteFileBytes(root / "b/only.csv", "1,2,3\n");
+}
+
+// The file with the dates of its Global section ("15H" and 15 characters)
+// blanked: two runs a second apart write different dates.
+std::string WithoutDates(std::string bytes) {
+  for (std::size_t at = bytes.find("15H"); at != std::string::npos && at < 5 * 82;
+       at = bytes.find("15H", at + 1))
+    bytes.replace(at + 3, 15, 15, '#');
+  return bytes;
+}
+
+std::string ConvertedByCli(const fs::path& input, const fs::path& output) {
+  std::wstring command = L"\"" + fs::absolute(KARVONEL_CONVERT_EXE).wstring() + L"\" -o \"" +
+                         output.wstring() + L"\" \"" + input.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
+    return "(karvonel-convert.exe did not start)";
+  ::WaitForSingleObject(process.hProcess, 30000);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return ReadFileBytes(output);
+}
+
+TEST(WindowExe, Scenarios) {
+  const auto rows =
+      testing::ReadCaseTable(KARVONEL_SOURCE_DIR "/tests/windows/cases/window_scenarios.tsv");
+  ASSERT_GT(rows.size(), 5u);
+  for (const testing::CaseRow& row : rows) {
+    SCOPED_TRACE(row.where);
+    TempDir temp;
+    MakeTree(temp.Path());
+    const auto text = [&](std::string value) {
+      std::replace(value.begin(), value.end(), '/', '\\');
+      for (std::size_t at; (at = value.find("%T")) != std::string::npos;)
+        value.replace(at, 2, Utf8(temp.Path().wstring()));
+      return value;
+    };
+    Program program(temp / "a");
+    ASSERT_NE(program.Main(), nullptr) << "no window";
+    std::vector<std::string> messages;
+    bool ended = false;
+    for (const std::string& step : Split(row[1], ' ')) {
+      const std::string arg = step.substr(step.find(':') + 1);
+      if (step.starts_with("choose:")) {
+        ASSERT_TRUE(program.Pick(kFil1, arg, LBN_SELCHANGE)) << step;
+      } else if (step.starts_with("open:")) {
+        ASSERT_TRUE(program.Pick(kDir1, arg, LBN_DBLCLK)) << step;
+      } else if (step.starts_with("type:")) {
+        const std::wstring wide = Wide(text(arg));
+        ::SendMessageW(program.Control(kTxt2), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(wide.c_str()));
+      } else if (step == "convert") {
+        messages.push_back(program.Convert());
+      } else if (step == "about") {
+        ::PostMessageW(program.Main(), WM_COMMAND, kMnuAbout, 0);
+        HWND about = nullptr;
+        ASSERT_TRUE(
+            WaitFor([&] { return (about = FindWindowOf(program.Id(), kAboutClass)) != nullptr; }));
+        EXPECT_FALSE(::IsWindowEnabled(program.Main()));
+        EXPECT_EQ(Text(about), "バージョン表示");
+        EXPECT_EQ(Text(::GetDlgItem(about, kAboutLbl1)), "Karvonel  Ver 1.20 00");
+        EXPECT_EQ(Text(::GetDlgItem(about, kAboutCmd1)), "O  K");
+        ::PostMessageW(::GetDlgItem(about, kAboutCmd1), BM_CLICK, 0, 0);
+        EXPECT_TRUE(
+            WaitFor([&] { return !::IsWindow(about) && ::IsWindowEnabled(program.Main()); }));
+      } else if (step == "end:Cmd2") {
+        ::PostMessageW(program.Control(kCmd2), BM_CLICK, 0, 0);
+        ended = program.Ended();
+      } else if (step == "end:mnuEnd") {
+        ::PostMessageW(program.Main(), WM_COMMAND, kMnuEnd, 0);
+        ended = program.Ended();
+      } else {
+        FAIL() << "unknown step " << step;
+      }
+    }
+    if (row[1].find("end:") != std::string::npos) {
+      EXPECT_TRUE(ended);
+      continue;
+    }
+    EXPECT_EQ(Text(program.Control(kTxt1)), text(row[2]));
+    EXPECT_EQ(Text(program.Control(kTxt2)), text(row[3]));
+    std::vector<std::string> expected_messages;
+    for (const std::string& message : Split(row[4], '|'))
+      expected_messages.push_back(text(message));
+    EXPECT_EQ(messages, expected_messages);
+    EXPECT_EQ(Rows(program.Control(kFil1)), Split(row[5], '|'));
+    if (row[6] != "-") {
+      const fs::path output = temp.Path() / fs::path(Wide(text(row[6])));
+      const fs::path input = Wide(row[2].empty() ? "" : text(row[2]));
+      EXPECT_EQ(WithoutDates(ReadFileBytes(output)),
+                WithoutDates(ConvertedByCli(input, temp / "by-cli.igs")));
+    }
+  }
+}
+
+// At the DPI this test runs with (96, or 144 in its own Wine prefix): each
+// control at its place, and Tab going Drv1, Dir1, Fil1, Txt1, Cmd1, Txt2, Cmd2.
+TEST(WindowExe, LayoutAndTabOrder) {
+  TempDir temp;
+  MakeTree(temp.Path());
+  Program program(temp / "a");
+  ASSERT_NE(program.Main(), nullptr);
+  HDC screen = ::GetDC(nullptr);
+  const std::string dpi = std::to_string(::GetDeviceCaps(screen, LOGPIXELSY));
+  ::ReleaseDC(nullptr, screen);
+  const char* names[] = {"Drv1", "Dir1", "Fil1", "Txt1", "Lbl1",
+                         "Cmd1", "Lbl2", "Txt2", "Cmd2", "Line1"};
+  int checked = 0;
+  for (const testing::CaseRow& row :
+       testing::ReadCaseTable(KARVONEL_SOURCE_DIR "/tests/windows/cases/window_layout.tsv")) {
+    if (row[1] != dpi)
+      continue;
+    SCOPED_TRACE(row.where);
+    RECT rect{};
+    if (row[0] == "client") {
+      ::GetClientRect(program.Main(), &rect);
+    } else {
+      const int index =
+          static_cast<int>(std::find(std::begin(names), std::end(names), row[0]) - names);
+      HWND control = program.Control(kDrv1 + index);
+      ::GetWindowRect(control, &rect);
+      ::MapWindowPoints(nullptr, program.Main(), reinterpret_cast<POINT*>(&rect), 2);
+    }
+    EXPECT_EQ(std::to_string(rect.left), row[2]);
+    EXPECT_EQ(std::to_string(rect.top), row[3]);
+    EXPECT_EQ(std::to_string(rect.right - rect.left), row[4]);
+    if (row[5] != "-") {
+      EXPECT_EQ(std::to_string(rect.bottom - rect.top), row[5]);
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 11) << "no layout rows for " << dpi << " DPI";
+
+  std::vector<int> order;
+  HWND at = program.Control(kDrv1);
+  for (int i = 0; i < 8; ++i) {
+    order.push_back(::GetDlgCtrlID(at));
+    at = ::GetNextDlgTabItem(program.Main(), at, FALSE);
+  }
+  EXPECT_EQ(order, (std::vector<int>{kDrv1, kDir1, kFil1, kTxt1, kCmd1, kTxt2, kCmd2, kDrv1}));
+  EXPECT_EQ(::GetWindowLongPtrW(program.Control(kCmd1), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+}
+
+}  // namespace
+}  // namespace karvonel::win32
