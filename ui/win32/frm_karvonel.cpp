@@ -63,6 +63,18 @@ std::wstring Caption(int id) {
   }
 }
 
+// The size of `text` in the font of `control`.
+SIZE TextExtent(HWND control, const std::wstring& text) {
+  HDC dc = ::GetDC(control);
+  HGDIOBJ old_font =
+      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, old_font);
+  ::ReleaseDC(control, dc);
+  return size;
+}
+
 }  // namespace
 
 FrmKarvonel::FrmKarvonel(std::vector<window::Drive> drives,
@@ -148,6 +160,19 @@ void FrmKarvonel::Layout() {
       r.bottom = r.top + Pixels(2400, dpi_);  // a drop-down list's height includes its list
     if (id == kLine1)
       r.bottom = r.top + 2;  // the dark line and the light one under it
+    // A label grows to its text and a text box to a line of the font, where
+    // the font needs more room than the design gave (a larger font, a wider
+    // Japanese face): texts are never cut.
+    if (id == kLbl1 || id == kLbl2) {
+      const SIZE text = TextExtent(Control(window_, id), Caption(id));
+      r.right = std::max(r.right, r.left + text.cx + 1);
+      r.bottom = std::max(r.bottom, r.top + text.cy);
+    }
+    if (id == kTxt1 || id == kTxt2) {
+      const SIZE line = TextExtent(Control(window_, id), L"Ag");
+      r.bottom =
+          std::max(r.bottom, r.top + line.cy + 2 * ::GetSystemMetricsForDpi(SM_CYEDGE, dpi_) + 2);
+    }
     ::SetWindowPos(Control(window_, id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
