@@ -22,10 +22,10 @@
 #include <memory>
 
 #include "tests/support/test_files.h"
-#include "ui/application.h"
-#include "ui/file_lists.h"
-#include "ui/frm_about.h"
-#include "ui/frm_karvonel.h"
+#include "ui/qt/application.h"
+#include "ui/qt/file_lists.h"
+#include "ui/qt/frm_about.h"
+#include "ui/qt/frm_karvonel.h"
 
 using karvonel::ui::FileList;
 using karvonel::ui::FrmKarvonel;

@@ -1,4 +1,4 @@
-#include "ui/conversion_progress.h"
+#include "ui/qt/conversion_progress.h"
 
 #include <QApplication>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "ui/file_drop.h"
+#include "ui/qt/file_drop.h"
 
 #include <QByteArray>
 #include <QMimeData>

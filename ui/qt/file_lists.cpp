@@ -1,4 +1,4 @@
-#include "ui/file_lists.h"
+#include "ui/qt/file_lists.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

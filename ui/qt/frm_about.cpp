@@ -1,11 +1,11 @@
-#include "ui/frm_about.h"
+#include "ui/qt/frm_about.h"
 
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/application.h"
+#include "ui/qt/application.h"
 #include "window/layout.h"
 #include "window/texts.h"
 

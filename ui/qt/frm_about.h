@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QList>
 
-#include "ui/text_fit.h"
+#include "ui/qt/text_fit.h"
 
 class QKeyEvent;
 class QShowEvent;

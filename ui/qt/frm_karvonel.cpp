@@ -1,4 +1,4 @@
-#include "ui/frm_karvonel.h"
+#include "ui/qt/frm_karvonel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,13 +12,13 @@
 #include <utility>
 
 #include "platform/native_file.h"
-#include "ui/application.h"
-#include "ui/conversion_progress.h"
-#include "ui/file_drop.h"
-#include "ui/file_lists.h"
-#include "ui/frm_about.h"
-#include "ui/message_box.h"
-#include "ui/separator_line.h"
+#include "ui/qt/application.h"
+#include "ui/qt/conversion_progress.h"
+#include "ui/qt/file_drop.h"
+#include "ui/qt/file_lists.h"
+#include "ui/qt/frm_about.h"
+#include "ui/qt/message_box.h"
+#include "ui/qt/separator_line.h"
 #include "window/layout.h"
 #include "window/texts.h"
 

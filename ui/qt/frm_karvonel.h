@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui/text_fit.h"
+#include "ui/qt/text_fit.h"
 #include "window/main_window.h"
 
 class QComboBox;

@@ -1,8 +1,8 @@
 // karvonel: the window program. Starts in the current folder.
 #include <QApplication>
 
-#include "ui/application.h"
-#include "ui/frm_karvonel.h"
+#include "ui/qt/application.h"
+#include "ui/qt/frm_karvonel.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -1,4 +1,4 @@
-#include "ui/message_box.h"
+#include "ui/qt/message_box.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSpacerItem>
 
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 namespace karvonel::ui {
 namespace {

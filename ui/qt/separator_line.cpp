@@ -1,4 +1,4 @@
-#include "ui/separator_line.h"
+#include "ui/qt/separator_line.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "ui/text_fit.h"
+#include "ui/qt/text_fit.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
