@@ -12,10 +12,13 @@ that the images stay crisp at their small sizes:
   karvonel-128.png  the 32x32 image at four times the size
 
 Only the Python standard library is used. Run it from anywhere:
-  python3 ui/tools/make_icon.py
+  python3 ui/tools/make_icon.py [FOLDER]     (default: ui/icons/)
+The Windows build makes the icon of its program files with it; the test
+suite checks that ui/icons/ holds what it draws.
 """
 
 import pathlib
+import sys
 import struct
 import zlib
 
@@ -158,8 +161,9 @@ def png(img, scale=1):
 
 
 def main():
-    out = pathlib.Path(__file__).resolve().parent.parent / "icons"
-    out.mkdir(exist_ok=True)
+    default = pathlib.Path(__file__).resolve().parent.parent / "icons"
+    out = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else default
+    out.mkdir(parents=True, exist_ok=True)
     big, small, mono = icon32(False), icon16(), icon32(True)
     (out / "karvonel.ico").write_bytes(ico([(mono, 1), (big, 4), (small, 4)]))
     (out / "karvonel-16.png").write_bytes(png(small))
