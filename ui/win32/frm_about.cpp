@@ -41,10 +41,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       state->font = std::make_unique<MessageFont>(dpi);
       ApplyFont(window, state->font->Get());
       Layout(window, dpi);
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggested(window, lparam);
       return 0;
     }
     case WM_DESTROY:
@@ -59,15 +56,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 void ShowAboutModal(HWND owner) {
-  static const bool registered = [] {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = Proc;
-    window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kAboutClass;
-    return ::RegisterClassW(&window_class) != 0;
-  }();
+  static const bool registered = RegisterWindowClass(kAboutClass, Proc);
   (void)registered;
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   HWND window =

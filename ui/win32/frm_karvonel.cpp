@@ -353,10 +353,7 @@ LRESULT FrmKarvonel::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DPICHANGED: {
       Layout();
       ShowLists();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggested(window_, lparam);
       return 0;
     }
     case WM_DESTROY:

@@ -47,15 +47,7 @@ LRESULT CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wparam, 
 }
 
 void ProgressWindow::Open() {
-  static const bool registered = [] {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = Proc;
-    window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kProgressClass;
-    return ::RegisterClassW(&window_class) != 0;
-  }();
+  static const bool registered = RegisterWindowClass(kProgressClass, Proc);
   (void)registered;
   const UINT dpi = WindowDpi(owner_);
   constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;

@@ -73,6 +73,23 @@ SIZE WindowSizeFor(SIZE client, DWORD style, DWORD ex_style, bool menu, UINT dpi
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = ::GetModuleHandleW(nullptr);
+  window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = name;
+  return ::RegisterClassW(&window_class) != 0;
+}
+
+void MoveToSuggested(HWND window, LPARAM lparam) {
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void ShowMessage(HWND owner, std::string_view text) {
   ::MessageBoxW(owner, Wide(text).c_str(), Wide(window::kApplicationTitle).c_str(), MB_OK);
 }

@@ -45,6 +45,13 @@ void ApplyFont(HWND window, HFONT font);
 // The size of the whole window for a client area of `client` at `dpi`.
 SIZE WindowSizeFor(SIZE client, DWORD style, DWORD ex_style, bool menu, UINT dpi);
 
+// Registers a window class of the program's own windows: the dialog colour,
+// the arrow cursor. False when the system refused.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure);
+
+// Moves a window to the place WM_DPICHANGED suggests (its `lparam`).
+void MoveToSuggested(HWND window, LPARAM lparam);
+
 // A message box of the program: title "PrjKarvonel", OK only, no icon.
 void ShowMessage(HWND owner, std::string_view text);
 
