@@ -14,6 +14,7 @@ packages=(
   lintian desktop-file-utils man-db unzip dpkg-dev
   mmdebstrap git
   locales libc-l10n
+  nsis openbox xdotool imagemagick
 )
 
 missing=()
