@@ -148,16 +148,18 @@ top=$work/zip/karvonel-1.20-win64
 diff -u --label expected --label "$zip" - "$work/zip-files" <<'LIST' || fail "the zip holds other files than expected"
 ./karvonel-1.20-win64/README-ja.txt
 ./karvonel-1.20-win64/bin/karvonel-convert.exe
+./karvonel-1.20-win64/bin/karvonel.exe
 ./karvonel-1.20-win64/examples/points.csv
 LIST
 text=$top/README-ja.txt
 [[ $(grep -c $'\r$' "$text") -eq $(wc -l <"$text") ]] || fail "README-ja.txt has lines without CR LF"
 tr -d '\r' <"$text" | cmp - docs/ja/README.md || fail "README-ja.txt is not the guide"
 cmp "$top/examples/points.csv" examples/points.csv || fail "the zip's sample differs"
-exe=$top/bin/karvonel-convert.exe
+for exe in "$top/bin/karvonel-convert.exe" "$top/bin/karvonel.exe"; do
+name=$(basename "$exe")
 # Static: no MinGW run-time DLL (libstdc++, libgcc, libwinpthread) beside it.
 if x86_64-w64-mingw32-objdump -p "$exe" | grep -i 'DLL Name: lib'; then
-  fail "karvonel-convert.exe needs a MinGW DLL"
+  fail "$name needs a MinGW DLL"
 fi
 # The icon's every image and the version record are inside the program file.
 perl -e '
@@ -170,7 +172,9 @@ perl -e '
   }
   my $name = join "", map { "$_\0" } split //, "PrjKarvonel";
   index($exe, $name) >= 0 or die "version record missing\n";
-' ui/icons/karvonel.ico "$exe" || fail "karvonel-convert.exe lacks its icon or version record"
+' ui/icons/karvonel.ico "$exe" || fail "$name lacks its icon or version record"
+done
+exe=$top/bin/karvonel-convert.exe
 
 stage "the zip's karvonel-convert.exe under Wine, same bytes as Linux"
 export WINEPREFIX=$root/${KARVONEL_PACKAGE_MINGW_BUILD:-build-mingw-pkg}/wineprefix
