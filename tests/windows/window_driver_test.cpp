@@ -54,9 +54,9 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-// Polls `ready` until it holds or ten seconds have passed.
-bool WaitFor(const std::function<bool()>& ready) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+// Polls `ready` until it holds or `seconds` have passed.
+bool WaitFor(const std::function<bool()>& ready, int seconds = 10) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (!ready()) {
     if (std::chrono::steady_clock::now() > give_up)
       return false;
@@ -121,7 +121,9 @@ class Program {
     started_ = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                 folder.c_str(), &startup, &process_) != 0;
     if (started_)
-      WaitFor([&] { return (main_ = FindWindowOf(process_.dwProcessId, kMainClass)) != nullptr; });
+      // The first window of a fresh Wine prefix can take long: fonts, the desktop.
+      WaitFor([&] { return (main_ = FindWindowOf(process_.dwProcessId, kMainClass)) != nullptr; },
+              90);
   }
   ~Program() {
     if (started_) {
