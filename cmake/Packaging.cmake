@@ -3,8 +3,10 @@
 #  - on Linux, a Debian package karvonel_<version>_amd64.deb: both programs,
 #    the desktop entry and icons, the manual pages (English and Japanese) and
 #    the Japanese guide;
-#  - in a Windows (MinGW) build, karvonel-<version>-win64.zip: the
-#    command-line tool, the Japanese guide as CR LF text and the sample.
+#  - in a Windows (MinGW) build, karvonel-<version>-win64.zip: the window
+#    program and the command-line tool, the Japanese guide as CR LF text and
+#    the sample. (The installer, karvonel-<version>-setup.exe, is made by
+#    scripts/package.sh with makensis from packaging/windows/karvonel.nsi.)
 # The version is the project's, from project() in the top CMakeLists.txt.
 include(GNUInstallDirs)
 

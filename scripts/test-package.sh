@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The packaging stage: builds the Debian package and the Windows zip with
+# The packaging stage: builds the Debian package, the Windows zip and installer with
 # scripts/package.sh, then checks them the way a user gets them: the .deb
 # passes lintian, installs with apt-get, its programs, desktop entry, manual
 # pages and guide work from where it put them, and it removes without leaving
 # a file behind; the zip's karvonel-convert.exe converts the sample under Wine
-# to the same bytes as the installed Linux program.
+# to the same bytes as the installed Linux program; the installer installs,
+# converts and uninstalls silently under Wine (scripts/test-installer.sh).
 #
 # Installs and removes the package karvonel, so it needs root; one run at a
 # time per machine (a lock in /run/lock). KARVONEL_PACKAGE_BUILD and
@@ -21,7 +22,7 @@ fail() { echo "test-package: $*" >&2; exit 1; }
 stage() { echo "== package: $* [at $((SECONDS - started)) s]"; }
 [[ $(id -u) -eq 0 ]] || fail "run as root: the check installs and removes the package"
 
-rm -f build-packages/karvonel_*.deb build-packages/karvonel-*.zip
+rm -f build-packages/karvonel_*.deb build-packages/karvonel-*.zip build-packages/karvonel-*-setup.exe
 bash scripts/package.sh
 [[ -f $deb ]] || fail "$deb not built"
 [[ -f $zip ]] || fail "$zip not built"
@@ -189,6 +190,11 @@ for file in points.igs para.sec; do
   echo "identical: $file ($(stat -c %s "$work/linux/$file") bytes)"
 done
 
+stage "the Windows installer: silent install, use and uninstall under Wine"
+setup=build-packages/karvonel-1.20-setup.exe
+[[ -f $setup ]] || fail "$setup not built"
+bash scripts/test-installer.sh "$setup" "$work/linux/points.igs" || fail "the installer check failed"
+
 stage "sizes"
-ls -l build-packages/karvonel_*.deb build-packages/karvonel-*.zip | awk '{print $5, $NF}'
+ls -l build-packages/karvonel_*.deb build-packages/karvonel-*.zip "$setup" | awk '{print $5, $NF}'
 echo "test-package: passed in $((SECONDS - started)) s"
