@@ -4,6 +4,9 @@
 // window, and checks what lands on disk. It needs a desktop (Xvfb with a
 // window manager): tests/windows/with_desktop.sh.
 #include <windows.h>
+// After windows.h:
+#include <ole2.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +177,87 @@ class Program {
   HWND main_ = nullptr;
 };
 
+// A drag of one file as Explorer makes it: an OLE data object with CF_HDROP,
+// and a drop source that drops at its third look. The cursor must stand over
+// the target before DoDragDrop.
+class FileDrag : public IDataObject, public IDropSource {
+ public:
+  explicit FileDrag(const fs::path& file) : file_(file.wstring()) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    if (id == IID_IUnknown || id == IID_IDataObject)
+      *object = static_cast<IDataObject*>(this);
+    else if (id == IID_IDropSource)
+      *object = static_cast<IDropSource*>(this);
+    else
+      return *object = nullptr, E_NOINTERFACE;
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
+    if (escape)
+      return DRAGDROP_S_CANCEL;
+    return ++looks_ >= 3 ? DRAGDROP_S_DROP : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (QueryGetData(format) != S_OK)
+      return DV_E_FORMATETC;
+    const std::size_t bytes = sizeof(DROPFILES) + (file_.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(file_.begin(), file_.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    ::GlobalUnlock(memory);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+    return format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+    out->ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
+    if (direction != DATADIR_GET)
+      return E_NOTIMPL;
+    static FORMATETC kHDrop = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return ::SHCreateStdEnumFmtEtc(1, &kHDrop, formats);
+  }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+
+ private:
+  std::wstring file_;
+  int looks_ = 0;
+};
+
+// Drags `file` onto the window's file list and drops it there.
+DWORD DragOnto(HWND target, const fs::path& file) {
+  RECT rect{};
+  ::GetWindowRect(target, &rect);
+  ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  FileDrag drag(file);
+  DWORD effect = DROPEFFECT_NONE;
+  ::DoDragDrop(static_cast<IDataObject*>(&drag), static_cast<IDropSource*>(&drag),
+               DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+  return effect;
+}
+
 void MakeTree(const fs::path& root) {
   for (const char* folder : {"a/my.data", "b"})
     fs::create_directories(root / folder);
@@ -209,6 +293,7 @@ std::string ConvertedByCli(const fs::path& input, const fs::path& output) {
 }
 
 TEST(WindowExe, Scenarios) {
+  ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));  // for the drags
   const auto rows =
       testing::ReadCaseTable(KARVONEL_SOURCE_DIR "/tests/windows/cases/window_scenarios.tsv");
   ASSERT_GT(rows.size(), 5u);
@@ -230,6 +315,11 @@ TEST(WindowExe, Scenarios) {
       const std::string arg = step.substr(step.find(':') + 1);
       if (step.starts_with("choose:")) {
         ASSERT_TRUE(program.Pick(kFil1, arg, LBN_SELCHANGE)) << step;
+      } else if (step.starts_with("drop:")) {
+        const bool refused = arg.starts_with("!");  // "drop:!FILE": must be refused
+        const DWORD effect = DragOnto(program.Control(kFil1),
+                                      temp.Path() / fs::path(Wide(text(arg.substr(refused)))));
+        EXPECT_EQ(effect, refused ? DWORD{DROPEFFECT_NONE} : DWORD{DROPEFFECT_COPY}) << step;
       } else if (step.starts_with("open:")) {
         ASSERT_TRUE(program.Pick(kDir1, arg, LBN_DBLCLK)) << step;
       } else if (step.starts_with("type:")) {
