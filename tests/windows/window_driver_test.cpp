@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -123,6 +124,8 @@ class Program {
     std::wstring command = L"\"" + fs::absolute(KARVONEL_WINDOW_EXE).wstring() + L"\"";
     started_ = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                 folder.c_str(), &startup, &process_) != 0;
+    if (!started_)
+      std::fprintf(stderr, "CreateProcessW failed: %lu\n", ::GetLastError());
     if (started_)
       // The first window of a fresh Wine prefix can take long: fonts, the desktop.
       WaitFor([&] { return (main_ = FindWindowOf(process_.dwProcessId, kMainClass)) != nullptr; },
