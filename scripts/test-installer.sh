@@ -97,9 +97,24 @@ size=$(stat -c %s "$installer")
 echo "== installer: $(basename "$installer") ($size bytes, $((size / 1024)) KiB)"
 
 echo "== installer: fresh Wine prefix"
-mkdir -p "$WINEPREFIX"
-"$wineserver" -p
-wine_run wineboot --init 2>"$work/wineboot.log" || { cat "$work/wineboot.log" >&2; fail "wineboot failed"; }
+# Making a prefix failed once in CI (wineboot could not find the system
+# folder it was creating, a fault of Wine's setup, not of the installer); a
+# second, new prefix is made before giving up.
+for attempt in 1 2; do
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$wineserver" -p
+  if wine_run wineboot --init 2>"$work/wineboot.log"; then
+    break
+  fi
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w 2>/dev/null || true
+  if ((attempt == 2)); then
+    cat "$work/wineboot.log" >&2
+    fail "wineboot failed twice"
+  fi
+  echo "wineboot failed; making the prefix again"
+done
 local_win=$(win_env LOCALAPPDATA)
 appdata_win=$(win_env APPDATA)
 profile_win=$(win_env USERPROFILE)
