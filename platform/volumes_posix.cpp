@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "platform/native_file.h"
@@ -11,34 +12,24 @@
 namespace karvonel::platform {
 namespace {
 
-// /proc/self/mounts writes blanks, tabs, new lines and backslashes in a path
-// as "\040", "\011", "\012" and "\134".
-std::string UnescapeMountField(const std::string& field) {
+// `text` with each `introducer` followed by `length` digits of `base` taken
+// as the byte they stand for. /proc/self/mounts writes blanks, tabs, new lines
+// and backslashes in a path as "\040", "\011", "\012" and "\134"; udev writes
+// the unsafe bytes of a label as "\xNN". Anything else stays as it is.
+std::string Unescaped(const std::string& text, std::string_view introducer, std::size_t length,
+                      int base) {
+  const std::string_view digits =
+      std::string_view("0123456789abcdefABCDEF").substr(0, base == 8 ? 8 : 22);
   std::string out;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      const std::string digits = field.substr(i + 1, 3);
-      if (digits.find_first_not_of("01234567") == std::string::npos) {
-        out += static_cast<char>(std::stoi(digits, nullptr, 8));
-        i += 3;
-        continue;
-      }
-    }
-    out += field[i];
-  }
-  return out;
-}
-
-// udev writes unsafe bytes of a label as "\xNN".
-std::string UnescapeLabel(const std::string& label) {
-  std::string out;
-  for (std::size_t i = 0; i < label.size(); ++i) {
-    if (label.compare(i, 2, "\\x") == 0 && i + 4 <= label.size()) {
-      out += static_cast<char>(std::stoi(label.substr(i + 2, 2), nullptr, 16));
-      i += 3;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t start = i + introducer.size();
+    if (text.compare(i, introducer.size(), introducer) == 0 && start + length <= text.size() &&
+        text.find_first_not_of(digits, start) >= start + length) {
+      out += static_cast<char>(std::stoi(text.substr(start, length), nullptr, base));
+      i = start + length - 1;
       continue;
     }
-    out += label[i];
+    out += text[i];
   }
   return out;
 }
@@ -52,7 +43,7 @@ std::string LabelOf(const std::string& device) {
        !error && it != end; it.increment(error)) {
     std::error_code link_error;
     if (std::filesystem::canonical(it->path(), link_error) == wanted && !link_error)
-      return UnescapeLabel(it->path().filename().string());
+      return Unescaped(it->path().filename().string(), "\\x", 2, 16);
   }
   return {};
 }
@@ -68,7 +59,7 @@ std::vector<Volume> MountedVolumes() {
     if (!(fields >> device >> root >> type))
       continue;
     Volume volume;
-    volume.root = UnescapeMountField(root);
+    volume.root = Unescaped(root, "\\", 3, 8);
     volume.type = type;
     struct statvfs status {};
     volume.ready = ::statvfs(volume.root.c_str(), &status) == 0;

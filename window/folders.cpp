@@ -58,18 +58,11 @@ bool IsMediaFolder(const fs::path& root) {
   return false;
 }
 
-// The lower-case form of ASCII letters, for ordering without regard to case.
-std::string Folded(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return text;
-}
-
 // By text without regard to case, then by text, then by the names themselves:
 // names that are not UTF-8 can share a text.
 void SortEntries(std::vector<FolderEntry>& entries) {
   std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-    const std::string fa = Folded(a.text), fb = Folded(b.text);
+    const std::string fa = AsciiLower(a.text), fb = AsciiLower(b.text);
     if (fa != fb)
       return fa < fb;
     if (a.text != b.text)

@@ -75,14 +75,15 @@ std::filesystem::path WithSingleSeparators(const std::filesystem::path& path) {
   return out;
 }
 
-bool IsPointListName(const std::filesystem::path& name) {
-  const std::string text = ShownText(name.filename());
-  if (text.size() < 4)
-    return false;
-  std::string extension = text.substr(text.size() - 4);
-  for (char& c : extension)
+std::string AsciiLower(std::string text) {
+  for (char& c : text)
     c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return extension == ".csv";
+  return text;
+}
+
+bool IsPointListName(const std::filesystem::path& name) {
+  const std::string text = AsciiLower(ShownText(name.filename()));
+  return text.ends_with(".csv");
 }
 
 }  // namespace karvonel::window

@@ -22,6 +22,10 @@ std::filesystem::path PathFromText(std::string_view text);
 // "\\" stays.
 std::filesystem::path WithSingleSeparators(const std::filesystem::path& path);
 
+// `text` with the letters A to Z in lower case: for comparing names without
+// regard to case.
+std::string AsciiLower(std::string text);
+
 // Whether the file name ends in ".csv" in any case.
 bool IsPointListName(const std::filesystem::path& name);
 

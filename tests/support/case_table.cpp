@@ -36,6 +36,23 @@ std::string CaseRow::operator[](std::size_t i) const {
   return i < fields.size() ? Unescape(fields[i]) : std::string();
 }
 
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  if (text.empty())
+    return parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
+    parts.push_back(text.substr(start, at - start));
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
 std::vector<CaseRow> ReadCaseTable(const std::filesystem::path& path) {
   std::ifstream in(path);
   std::vector<CaseRow> rows;

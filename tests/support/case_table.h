@@ -19,6 +19,12 @@ struct CaseRow {
   std::string operator[](std::size_t i) const;
 };
 
+// The parts of a field between `separator`s; none for an empty field.
+std::vector<std::string> Split(const std::string& text, char separator);
+
+// `text` with every `from` replaced by `to`.
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+
 // The rows of the table; none when it cannot be read.
 std::vector<CaseRow> ReadCaseTable(const std::filesystem::path& path);
 

@@ -19,24 +19,10 @@ namespace karvonel::window {
 namespace {
 
 namespace fs = std::filesystem;
+using karvonel::testing::ReplaceAll;
+using karvonel::testing::Split;
 using karvonel::testing::TempDir;
 using karvonel::testing::WriteFileBytes;
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  if (text.empty())
-    return parts;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
-    parts.push_back(text.substr(start, at - start));
-  parts.push_back(text.substr(start));
-  return parts;
-}
-
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-    text.replace(at, from.size(), to);
-}
 
 // The tree every row starts from.
 void MakeTree(const fs::path& root) {
@@ -91,10 +77,9 @@ TEST(MainWindow, CaseTable) {
     // A text of the table: %T the tree, "/" the system's separator.
     const auto text = [&](std::string value) {
 #ifdef _WIN32
-      ReplaceAll(value, "/", "\\");
+      value = ReplaceAll(value, "/", "\\");
 #endif
-      ReplaceAll(value, "%T", ShownText(root));
-      return value;
+      return ReplaceAll(value, "%T", ShownText(root));
     };
     const auto path = [&](const std::string& relative) {
       return relative == "." ? root : (root / PathFromText(relative)).lexically_normal();
@@ -216,7 +201,7 @@ TEST(MainWindow, NamesThatAreNotUtf8) {
   EXPECT_TRUE(fs::exists(folder / "\x95\x5F.igs"));
   // Edited in the same folder, the path keeps the folder's own name.
   std::string edited = window.OutText();
-  ReplaceAll(edited, "\uFFFD_.igs", "out.igs");
+  edited = ReplaceAll(edited, "\uFFFD_.igs", "out.igs");
   (void)window.Txt2_Change(edited);
   EXPECT_EQ(window.OutPath(), folder / "out.igs");
 }

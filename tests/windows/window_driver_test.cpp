@@ -22,41 +22,16 @@
 #include "tests/support/case_table.h"
 #include "tests/support/test_files.h"
 #include "ui/win32/control_ids.h"
+#include "ui/win32/win32_support.h"
 
 namespace karvonel::win32 {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFileBytes;
+using testing::Split;
 using testing::TempDir;
 using testing::WriteFileBytes;
-
-std::wstring Wide(const std::string& utf8) {
-  std::wstring out(utf8.size(), L'\0');
-  out.resize(static_cast<std::size_t>(
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
-                            static_cast<int>(out.size()))));
-  return out;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  std::string out(wide.size() * 3, '\0');
-  out.resize(static_cast<std::size_t>(
-      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
-                            static_cast<int>(out.size()), nullptr, nullptr)));
-  return out;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t at; !text.empty() && (at = text.find(separator, start)) != std::string::npos;
-       start = at + 1)
-    parts.push_back(text.substr(start, at - start));
-  if (!text.empty())
-    parts.push_back(text.substr(start));
-  return parts;
-}
 
 // Polls `ready` until it holds or `seconds` have passed.
 bool WaitFor(const std::function<bool()>& ready, int seconds = 10) {
