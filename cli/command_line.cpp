@@ -137,11 +137,9 @@ int RunCommandLine(const std::vector<std::string>& args, Environment& env) {
       }
       done.push_back(Resolved(request.out_path, input));
     } else {
-      // One line per input: the window breaks the line before the system's
-      // reason, the terminal does not.
-      std::string message = conversion::ErrorMessage(result.error());
-      std::replace(message.begin(), message.end(), '\n', ' ');
-      env.err << input << ": " << message << "\n";
+      // One line per input: where the window breaks a line, the terminal
+      // has a blank.
+      env.err << input << ": " << conversion::ErrorMessage(result.error(), " ") << "\n";
       status = kExitSomeFailed;
     }
     if (const int signal = platform::TerminationSignal(); signal != 0)

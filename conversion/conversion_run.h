@@ -8,7 +8,7 @@
 
 #include "conversion/conversion_error.h"
 #include "iges/start_global.h"
-#include "platform/result.h"
+#include "karvonel/result.h"
 
 namespace karvonel::conversion {
 

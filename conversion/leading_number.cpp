@@ -1,6 +1,6 @@
 #include "conversion/leading_number.h"
 
-#include "iges/powers_of_ten.h"
+#include "karvonel/powers_of_ten.h"
 
 #include <charconv>
 #include <cstdint>

@@ -21,9 +21,15 @@ std::string IncompleteLinesWarning(std::int64_t lines, std::int64_t first_line);
 std::string OwnerChangedNote(std::string_view owner, std::string_view group);
 
 // The error in the user's words, naming the line number, the path and the
-// system's reason where the error has them. The system's reason stands on a
-// line of its own.
-std::string ErrorMessage(const ConversionError& error);
+// system's reason where the error has them; the reason in brackets after a
+// line break. A message's line breaks are written as `line_break`: a window
+// shows "\n", a terminal keeps one line per input with " ".
+std::string ErrorMessage(const ConversionError& error, std::string_view line_break = "\n");
+
+// `text`, a line break and the system's `reason` in brackets; `text` alone
+// where there is no reason. Every message that gives a reason has this shape.
+std::string WithReason(std::string text, std::string_view reason,
+                       std::string_view line_break = "\n");
 
 // The texts of the command-line tool karvonel-convert.
 namespace cli_text {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "iges/powers_of_ten.h"
+#include "karvonel/powers_of_ten.h"
 
 namespace karvonel::iges {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/result.h"
+#include "karvonel/result.h"
 
 namespace karvonel::platform {
 

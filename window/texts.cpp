@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "conversion/messages.h"
 #include "karvonel/version.h"
 
 namespace karvonel::window {
@@ -50,11 +51,11 @@ std::string about_text::Banner() {
 }
 
 std::string DriveFailed(std::string_view drive, std::string_view reason) {
-  return "ドライブ " + std::string(drive) + " を開けません。\n(" + std::string(reason) + ")";
+  return conversion::WithReason("ドライブ " + std::string(drive) + " を開けません。", reason);
 }
 
 std::string FolderFailed(std::string_view folder, std::string_view reason) {
-  return "フォルダ " + std::string(folder) + " を開けません。\n(" + std::string(reason) + ")";
+  return conversion::WithReason("フォルダ " + std::string(folder) + " を開けません。", reason);
 }
 
 std::string FolderGone(std::string_view folder, std::string_view shown) {
