@@ -1,11 +1,13 @@
 #include "conversion/leading_number.h"
 
-#include "karvonel/powers_of_ten.h"
-
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <system_error>
+
+#include "karvonel/powers_of_ten.h"
 
 namespace karvonel::conversion {
 namespace {
@@ -17,68 +19,12 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Walks a text while skipping the characters the reader ignores.
-class Cursor {
- public:
-  explicit Cursor(std::string_view text) : text_(text) { Skip(); }
-  bool AtEnd() const { return pos_ >= text_.size(); }
-  char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
-  void Advance() {
-    ++pos_;
-    Skip();
-  }
-  std::size_t Position() const { return pos_; }
-  void Restore(std::size_t pos) { pos_ = pos; }
-
- private:
-  void Skip() {
-    while (pos_ < text_.size() && IsIgnored(text_[pos_]))
-      ++pos_;
-  }
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
-
-int DigitValue(char c, int base) {
-  int value = -1;
-  if (IsDigit(c))
-    value = c - '0';
-  else if (c >= 'a' && c <= 'f')
-    value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F')
-    value = c - 'A' + 10;
-  return value < base ? value : -1;
-}
-
-// "&H" and "&O" integers: the digits form an unsigned integer of up to 64 bits;
-// a wider one is out of range. The cursor stands after the "&H" or "&O".
-LeadingNumberResult ReadRadixInteger(Cursor& cursor, int base, bool negative) {
-  std::uint64_t value = 0;
-  bool any_digit = false;
-  while (!cursor.AtEnd()) {
-    const int digit = DigitValue(cursor.Peek(), base);
-    if (digit < 0)
-      break;
-    if (value >
-        (UINT64_MAX - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
-      return {0, true, true, false, {}};
-    }
-    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    any_digit = true;
-    cursor.Advance();
-  }
-  const double magnitude = static_cast<double>(value);
-  return {negative ? -magnitude : magnitude, false, any_digit, !cursor.AtEnd(), {}};
-}
-
 // The fast path for plain decimals such as -89.0123: a sign, at most 15
 // digits with at most one decimal mark, and then nothing that could continue
 // the number (no blank, no exponent). m / 10^k with m and 10^k exact in a
-// double is the correctly rounded value of the decimal. Returns false when
-// the general reader must decide; `text_after` tells whether anything but the
-// number is there.
-bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after,
-                      iges::ShortDecimal& decimal) {
+// double is the correctly rounded value of the decimal. None where the
+// general reader must decide.
+std::optional<LeadingNumberResult> ReadPlainDecimal(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
   const bool negative = p < end && *p == '-';
@@ -99,124 +45,86 @@ bool ReadPlainDecimal(std::string_view text, double& value, bool& text_after,
   }
   // More digits than m may hold: the general reader counts the significant ones.
   if (digits == 0 || digits > 15)
-    return false;
-  if (p < end) {
-    const char c = *p;
-    if (IsIgnored(c) || c == 'E' || c == 'e' || c == 'D' || c == 'd')
-      return false;
-  }
+    return std::nullopt;
+  if (p < end && (IsIgnored(*p) || *p == 'E' || *p == 'e' || *p == 'D' || *p == 'd'))
+    return std::nullopt;
   const double magnitude = static_cast<double>(whole) / kPowersOfTen[fraction];
-  value = negative ? -magnitude : magnitude;
-  text_after = p < end;
-  decimal = {whole, fraction, negative};
-  return true;
+  return LeadingNumberResult{
+      negative ? -magnitude : magnitude, false, true, p < end, {whole, fraction, negative}};
 }
 
-// Every number the fast path leaves: blanks inside, exponents, radix
+// Whether a decimal that lies beyond a double's range ("1.5e400", "0.01e-330")
+// is too large rather than too small: the decimal exponent of its first
+// significant digit is positive. `number` is in std::from_chars's form.
+bool TooLarge(std::string_view number) {
+  const std::size_t e = std::min(number.find_first_of("eE"), number.size());
+  const std::string_view mantissa = number.substr(0, e);
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos)
+    return false;  // a zero
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  std::int64_t exponent = first < point ? static_cast<std::int64_t>(point - first) - 1
+                                        : -static_cast<std::int64_t>(first - point);
+  if (e < number.size()) {
+    const bool minus = number[e + 1] == '-';
+    const char* const digits = number.data() + e + 1 + (minus || number[e + 1] == '+');
+    std::int64_t written = 0;
+    if (std::from_chars(digits, number.data() + number.size(), written).ec != std::errc())
+      written = 1'000'000'000;  // more digits than any double needs
+    exponent += minus ? -written : written;
+  }
+  return exponent > 0;
+}
+
+// Every number the fast path leaves: blanks inside, exponents, "&H" and "&O"
 // integers, long digit strings, values beyond a double's range.
 LeadingNumberResult ReadAnyNumber(std::string_view text) {
-  Cursor cursor(text);
-  bool negative = false;
-  if (cursor.Peek() == '+' || cursor.Peek() == '-') {
-    negative = cursor.Peek() == '-';
-    cursor.Advance();
-  }
-  if (cursor.Peek() == '&') {
-    const std::size_t ampersand = cursor.Position();
-    cursor.Advance();
-    const char kind = cursor.Peek();
-    if (kind == 'H' || kind == 'h' || kind == 'O' || kind == 'o') {
-      cursor.Advance();
-      return ReadRadixInteger(cursor, (kind == 'H' || kind == 'h') ? 16 : 8, negative);
-    }
-    cursor.Restore(ampersand);
-    return {};
-  }
-
-  // Gather the number without its ignored characters and with "E" for "D", in
-  // the form std::from_chars reads: digits, ".", digits, "e", sign, digits.
+  // The text without the characters the reader ignores.
   std::string number;
-  std::int64_t leading_zeros_after_point = 0;
-  std::int64_t whole_digits = 0;  // significant digits before the decimal mark
-  bool seen_digit = false;
-  bool seen_nonzero = false;
-  bool seen_point = false;
-  while (!cursor.AtEnd()) {
-    const char c = cursor.Peek();
-    if (IsDigit(c)) {
-      seen_digit = true;
-      if (c != '0')
-        seen_nonzero = true;
-      if (seen_nonzero && !seen_point)
-        ++whole_digits;
-      if (!seen_nonzero && seen_point)
-        ++leading_zeros_after_point;
-    } else if (c == '.' && !seen_point) {
-      seen_point = true;
-    } else {
-      break;
-    }
-    number += c;
-    cursor.Advance();
+  for (const char c : text) {
+    if (!IsIgnored(c))
+      number += c;
   }
-  if (!seen_digit)
+  const char* p = number.data();
+  const char* const end = p + number.size();
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+'))
+    ++p;
+  const auto sign = [negative](double magnitude) { return negative ? -magnitude : magnitude; };
+  if (end - p >= 2 && *p == '&' && (p[1] == 'H' || p[1] == 'h' || p[1] == 'O' || p[1] == 'o')) {
+    // An unsigned integer of up to 64 bits; a wider one is out of range.
+    std::uint64_t value = 0;
+    const auto [after, error] =
+        std::from_chars(p + 2, end, value, p[1] == 'H' || p[1] == 'h' ? 16 : 8);
+    if (error == std::errc::result_out_of_range)
+      return {0, true, true, false, {}};
+    return {sign(static_cast<double>(value)), false, error == std::errc(), after < end, {}};
+  }
+  // Digits with at most one "." among them, and an exponent: what
+  // std::from_chars reads, once it is sure to start with the number's digits
+  // and to take "D" for "E".
+  if (p == end || !(IsDigit(*p) || (*p == '.' && end - p >= 2 && IsDigit(p[1]))))
     return {};
-
-  std::int64_t exponent = 0;
-  const char e = cursor.Peek();
-  if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
-    const std::size_t before_exponent = cursor.Position();
-    cursor.Advance();
-    std::string exponent_text = "e";
-    if (cursor.Peek() == '+' || cursor.Peek() == '-') {
-      exponent_text += cursor.Peek();
-      cursor.Advance();
-    }
-    bool exponent_digits = false;
-    while (IsDigit(cursor.Peek())) {
-      exponent_digits = true;
-      exponent_text += cursor.Peek();
-      if (exponent < 1'000'000'000)
-        exponent = exponent * 10 + (cursor.Peek() - '0');
-      cursor.Advance();
-    }
-    if (exponent_digits) {
-      if (exponent_text[1] == '-')
-        exponent = -exponent;
-      number += exponent_text;
-    } else {
-      cursor.Restore(before_exponent);  // "12E" is 12 followed by text
-      exponent = 0;
-    }
-  }
-
-  const bool text_after = !cursor.AtEnd();
+  std::replace_if(
+      number.begin(), number.end(), [](char c) { return c == 'D' || c == 'd'; }, 'e');
   double magnitude = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude,
-                                            std::chars_format::general);
-  (void)end;
+  const auto [after, error] = std::from_chars(p, end, magnitude, std::chars_format::general);
   if (error == std::errc::result_out_of_range) {
-    // Too large is out of range; too small is a zero. The decimal exponent of
-    // the first significant digit tells which.
-    if (!seen_nonzero)
-      return {negative ? -0.0 : 0.0, false, true, text_after, {}};
-    const std::int64_t first_digit_exponent =
-        (whole_digits > 0 ? whole_digits - 1 : -1 - leading_zeros_after_point) + exponent;
-    if (first_digit_exponent > 0)
-      return {0, true, true, text_after, {}};
-    return {negative ? -0.0 : 0.0, false, true, text_after, {}};
+    // Too large is out of range; too small is a zero.
+    if (TooLarge(std::string_view(p, static_cast<std::size_t>(after - p))))
+      return {0, true, true, after < end, {}};
+    return {sign(0.0), false, true, after < end, {}};
   }
   if (error != std::errc())
     return {};
-  return {negative ? -magnitude : magnitude, false, true, text_after, {}};
+  return {sign(magnitude), false, true, after < end, {}};
 }
 
 }  // namespace
 
 LeadingNumberResult LeadingNumber(std::string_view text) {
-  LeadingNumberResult plain{0, false, true, false, {}};
-  if (ReadPlainDecimal(text, plain.value, plain.text_after, plain.decimal))
-    return plain;
+  if (auto plain = ReadPlainDecimal(text))
+    return *plain;
   return ReadAnyNumber(text);
 }
 

@@ -51,8 +51,7 @@ std::string ReasonText(int code) {
 }
 
 std::string PathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  return Utf8FromWide(path.native());
 }
 
 }  // namespace karvonel::platform

@@ -3,7 +3,6 @@
 // runs, so that its path names the same folder from start to end.
 #include <windows.h>
 
-#include <cwchar>
 #include <string>
 
 #include "platform/native_folder.h"
@@ -75,29 +74,8 @@ void NativeFolder::CopyExtendedAttributes(const std::filesystem::path&, const Na
 }
 
 void NativeFolder::Remove(const std::filesystem::path& name) const {
-  ::DeleteFileW((path_ / name).c_str());
-}
-
-std::vector<std::filesystem::path> NativeFolder::NamesLike(std::string_view prefix,
-                                                           std::string_view suffix) const {
-  std::vector<std::filesystem::path> names;
-  WIN32_FIND_DATAW found{};
-  // The pattern also matches short (8.3) names, so each long name is checked.
-  const std::filesystem::path pattern = path_ / (std::string(prefix) + "*" + std::string(suffix));
-  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    const std::string name =
-        Utf8FromWide(found.cFileName, static_cast<int>(wcslen(found.cFileName)));
-    if (name.size() >= prefix.size() + suffix.size() && name.starts_with(prefix) &&
-        name.ends_with(suffix)) {
-      names.emplace_back(found.cFileName);
-    }
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return names;
+  std::error_code ignored;
+  std::filesystem::remove(path_ / name, ignored);
 }
 
 void NativeFolder::RemoveIfAbandoned(const std::filesystem::path& name, std::int64_t owner) const {

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <charconv>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace karvonel::platform {
@@ -10,20 +12,27 @@ namespace {
 constexpr std::string_view kTemporaryPrefix = ".karvonel-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
-// The process id in a name of TemporaryName's form, or -1 for any other name.
-std::int64_t TemporaryOwner(std::string_view name) {
+// The process id in a name of TemporaryName's form; none for any other name.
+std::optional<std::int64_t> TemporaryOwner(const std::filesystem::path& path) {
+  std::string name;
+  for (const auto c : path.native()) {
+    if (c < 0x20 || c > 0x7e)
+      return std::nullopt;  // not printable ASCII: none of ours
+    name += static_cast<char>(c);
+  }
   if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
-    return -1;
-  name.remove_prefix(kTemporaryPrefix.size());
-  name.remove_suffix(kTemporarySuffix.size());
-  std::int64_t pid = -1;
+    return std::nullopt;
+  const char* const end = name.data() + name.size() - kTemporarySuffix.size();
+  std::int64_t pid = 0;
   std::uint64_t count = 0;
-  const char* end = name.data() + name.size();
-  const auto [after_pid, pid_error] = std::from_chars(name.data(), end, pid);
-  if (pid_error != std::errc() || after_pid == end || *after_pid != '-')
-    return -1;
+  const auto [after_pid, pid_error] =
+      std::from_chars(name.data() + kTemporaryPrefix.size(), end, pid);
+  if (pid_error != std::errc() || after_pid == end || *after_pid != '-' || pid <= 0)
+    return std::nullopt;
   const auto [after_count, count_error] = std::from_chars(after_pid + 1, end, count);
-  return count_error == std::errc() && after_count == end ? pid : -1;
+  if (count_error != std::errc() || after_count != end)
+    return std::nullopt;
+  return pid;
 }
 
 }  // namespace
@@ -139,10 +148,13 @@ Status PendingFile::Commit() {
 }
 
 void PendingFile::RemoveStaleTemporaries() const {
-  for (const std::filesystem::path& name : folder_.NamesLike(kTemporaryPrefix, kTemporarySuffix)) {
-    const std::int64_t owner = TemporaryOwner(name.string());
-    if (owner > 0)
-      folder_.RemoveIfAbandoned(name, owner);
+  std::error_code error;
+  const std::filesystem::path folder = folder_path_.empty() ? "." : folder_path_;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::filesystem::path name = it->path().filename();
+    if (const auto owner = TemporaryOwner(name))
+      folder_.RemoveIfAbandoned(name, *owner);
   }
 }
 

@@ -24,7 +24,7 @@ std::vector<Volume> MountedVolumes() {
     volume.ready = ::GetVolumeInformationW(root, name, MAX_PATH + 1, nullptr, nullptr, nullptr,
                                            nullptr, 0) != 0;
     ::SetErrorMode(mode);
-    volume.name = Utf8FromWide(name, static_cast<int>(::wcslen(name)));
+    volume.name = Utf8FromWide(name);
     volumes.push_back(std::move(volume));
   }
   return volumes;

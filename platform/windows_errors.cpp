@@ -42,14 +42,14 @@ int ErrnoFor(DWORD code) {
 
 }  // namespace
 
-std::string Utf8FromWide(const wchar_t* text, int length) {
-  if (length <= 0)
-    return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+std::string Utf8FromWide(std::wstring_view text) {
+  const int length = static_cast<int>(text.size());
+  const int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
   if (size <= 0)
     return {};
   std::string out(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
   return out;
 }
 
@@ -74,7 +74,7 @@ std::string SystemMessage(DWORD code) {
            (buffer[end - 1] == L'\r' || buffer[end - 1] == L'\n' || buffer[end - 1] == L' ')) {
       --end;
     }
-    text = Utf8FromWide(buffer, static_cast<int>(end));
+    text = Utf8FromWide(std::wstring_view(buffer, end));
   }
   if (buffer != nullptr)
     ::LocalFree(buffer);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/native_file.h"
 
@@ -18,7 +19,8 @@ Unexpected<SystemError> Failed(DWORD code);
 Unexpected<SystemError> Failed();
 // The system's own message for `code`.
 std::string SystemMessage(DWORD code);
-std::string Utf8FromWide(const wchar_t* text, int length);
+// UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf8FromWide(std::wstring_view text);
 FileInfo InfoFrom(const BY_HANDLE_FILE_INFORMATION& status);
 
 }  // namespace karvonel::platform
