@@ -57,12 +57,12 @@ double Pass(const char* path, Upto upto, double& flush) {
     std::exit(1);
   }
   LineReader reader(*input);
-  std::string_view line;
   std::size_t sink = 0;
   std::int32_t n = 1;
   char text[karvonel::iges::kMaxNumberText];
   karvonel::iges::PointRecords records;
-  while (reader.Next(line) == LineReader::Status::kLine) {
+  for (auto next = reader.Next(); next && *next; next = reader.Next()) {
+    const std::string_view line = **next;
     sink += line.size();
     if (upto == Upto::kRead)
       continue;
@@ -75,12 +75,12 @@ double Pass(const char* path, Upto upto, double& flush) {
       for (const auto& coordinate : xyz)
         sink += karvonel::iges::NumberTextTo(text, coordinate);
     } else if (upto == Upto::kRecords) {
-      sink += static_cast<std::size_t>(
-          karvonel::iges::BuildPointEntity(xyz[0], xyz[1], xyz[2], 2 * n - 1, n, records));
+      sink += karvonel::iges::BuildPointEntity(xyz[0], xyz[1], xyz[2], 2 * n - 1, n, records)
+                  .has_value();
       sink += static_cast<unsigned char>(records.p[10]);
     } else {
-      karvonel::iges::WritePointEntity(xyz[0], xyz[1], xyz[2], 2 * n - 1, n, out_writer,
-                                       section_writer);
+      (void)karvonel::iges::WritePointEntity(xyz[0], xyz[1], xyz[2], 2 * n - 1, n, out_writer,
+                                             section_writer);
     }
     n = n % 4'999'999 + 1;
   }

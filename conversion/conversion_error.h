@@ -5,8 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "karvonel/result.h"
+#include "platform/native_file.h"
 
 // clang-format off
 #define KARVONEL_CONVERSION_ERRORS(ERROR)                                                          \
@@ -64,6 +68,17 @@ struct ConversionError {
   std::string path;       // the file concerned, UTF-8, or empty; "para.sec" absolute
   std::string reason;     // the system's reason, or empty
 };
+
+// The refusal `kind`, naming `path` and the system's `reason` where given.
+inline Unexpected<ConversionError> Fail(ErrorKind kind, const std::filesystem::path& path = {},
+                                        std::string reason = {}) {
+  return Unexpected{ConversionError{
+      kind, 0, path.empty() ? std::string() : platform::PathText(path), std::move(reason)}};
+}
+// The refusal of input line `line`.
+inline Unexpected<ConversionError> FailAt(ErrorKind kind, std::int64_t line) {
+  return Unexpected{ConversionError{kind, line, {}, {}}};
+}
 
 // The kind's name as it stands above ("kNoFileChosen"), for case tables and
 // logs; "" for a value that is no kind.

@@ -32,13 +32,13 @@ bool LineReader::Fill() {
   return true;
 }
 
-LineReader::Status LineReader::Next(std::string_view& line) {
+Result<Line, LineError> LineReader::Next() {
   if (!started_) {
     started_ = true;
     while (end_ < 3 && Fill()) {
     }
     if (failed_)
-      return Status::kReadFailed;
+      return Unexpected{LineError{false, error_}};
     if (end_ >= 3 && std::memcmp(buffer_.get(), "\xEF\xBB\xBF", 3) == 0) {
       begin_ = 3;
       consumed_ = 3;
@@ -64,37 +64,37 @@ LineReader::Status LineReader::Next(std::string_view& line) {
         const std::size_t offset = stop - begin_;
         Fill();
         if (failed_)
-          return Status::kReadFailed;
+          return Unexpected{LineError{false, error_}};
         scanned = begin_ + offset;
         continue;
       }
       ++line_number_;
       if (stop - begin_ > kMaxLineLength)
-        return Status::kTooLong;
-      line = std::string_view(data + begin_, stop - begin_);
+        return Unexpected{LineError{true, {}}};
+      const std::string_view line(data + begin_, stop - begin_);
       std::size_t next = stop + 1;
       if (*found == '\r' && next < end_ && data[next] == '\n')
         ++next;
       consumed_ += next - begin_;
       begin_ = next;
-      return Status::kLine;
+      return Line(line);
     }
     if (end_ - begin_ > kMaxLineLength) {
       ++line_number_;
-      return Status::kTooLong;
+      return Unexpected{LineError{true, {}}};
     }
     scanned = end_;
     const std::size_t offset = scanned - begin_;
     if (!Fill()) {
       if (failed_)
-        return Status::kReadFailed;
+        return Unexpected{LineError{false, error_}};
       if (begin_ == end_)
-        return Status::kEnd;
+        return Line();
       ++line_number_;  // the last line, without a line end
-      line = std::string_view(buffer_.get() + begin_, end_ - begin_);
+      const std::string_view line(buffer_.get() + begin_, end_ - begin_);
       consumed_ += end_ - begin_;
       begin_ = end_;
-      return Status::kLine;
+      return Line(line);
     }
     scanned = begin_ + offset;
   }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/native_file.h"
@@ -17,19 +18,24 @@ namespace karvonel::conversion {
 // The longest line a point list may have, in bytes.
 inline constexpr std::size_t kMaxLineLength = 32766;
 
+// A line of the file, valid until the next one is read; none at the end.
+using Line = std::optional<std::string_view>;
+
+// Why the reader gives no more lines before the end.
+struct LineError {
+  bool too_long = false;       // a line of more than kMaxLineLength bytes
+  platform::SystemError read;  // else: the system's failure to read
+};
+
 class LineReader {
  public:
-  enum class Status { kLine, kEnd, kTooLong, kReadFailed };
-
   // The reader takes the file this many bytes at a time.
   static constexpr std::size_t kBufferSize = 256 << 10;
   static_assert(kBufferSize > 2 * kMaxLineLength);
 
   explicit LineReader(platform::NativeFile& file);
 
-  // Reads the next line into `line` (valid until the next call). kTooLong: the
-  // line has more than kMaxLineLength bytes; kReadFailed: see Error().
-  Status Next(std::string_view& line);
+  Result<Line, LineError> Next();
 
   // The number of the line last returned (or refused), counted from 1.
   std::int64_t LineNumber() const { return line_number_; }
@@ -37,7 +43,6 @@ class LineReader {
   std::uint64_t BytesConsumed() const { return consumed_; }
   // Bytes read from the file so far.
   std::uint64_t BytesRead() const { return read_; }
-  const platform::SystemError& Error() const { return error_; }
 
  private:
   bool Fill();  // reads more after the unread part; false at the end or failure

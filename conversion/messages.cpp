@@ -1,5 +1,7 @@
 #include "conversion/messages.h"
 
+#include "conversion/conversion_run.h"
+
 namespace karvonel::conversion {
 namespace {
 
@@ -58,6 +60,19 @@ std::string OwnerChangedNote(std::string_view owner, std::string_view group) {
   return "注意：置き換えたファイルの所有者とグループを元のままにできなかったため、出力ファイルの所"
          "有者は " +
          std::string(owner) + "、グループは " + std::string(group) + " になりました";
+}
+
+std::string ResultMessage(const ConversionResult& result) {
+  if (!result)
+    return ErrorMessage(result.error());
+  std::string message = kMessageConverted;
+  if (result->incomplete_lines > 0) {
+    message +=
+        "\n\n" + IncompleteLinesWarning(result->incomplete_lines, result->first_incomplete_line);
+  }
+  if (!result->new_owner.empty())
+    message += "\n\n" + OwnerChangedNote(result->new_owner, result->new_group);
+  return message;
 }
 
 namespace cli_text {

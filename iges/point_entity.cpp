@@ -60,11 +60,11 @@ bool IsWritable(double value) {
 
 }  // namespace
 
-PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+PointResult BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
                              std::int32_t DeSeq, std::int32_t PdSeq, char* de1, char* de2,
                              char* p) {
   if (!IsWritable(x.value) || !IsWritable(y.value) || !IsWritable(z.value))
-    return PointStatus::kOutOfRange;
+    return Unexpected{PointError::kOutOfRange};
 
   // Parameter data: "116," X "," Y "," Z ";", padded with blanks to 64 columns.
   // Each number text is at most kMaxNumberText long, so the record's 80
@@ -81,7 +81,7 @@ PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coo
   *end++ = ';';
   const auto length = static_cast<std::size_t>(end - p);
   if (length > kParameterColumns)
-    return PointStatus::kDataTooLong;
+    return Unexpected{PointError::kDataTooLong};
   std::memset(end, ' ', kParameterColumns - length);
   // DE line 1 and the P line name each other: each holds the other's
   // sequence number, with a blank for the section letter.
@@ -94,20 +94,20 @@ PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coo
 
   std::memcpy(de2, kDe2Template, kRecordLength);
   SeqFieldTo(de2 + kSequenceColumn, 'D', DeSeq + 1);
-  return PointStatus::kOk;
+  return {};
 }
 
-PointStatus WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+PointResult WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
                              std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out,
                              RecordWriter& tmp) {
   char* const de = out.Room(2);
   char* const p = tmp.Room(1);
-  const PointStatus status = BuildPointEntity(x, y, z, DeSeq, PdSeq, de, de + kRecordBytes, p);
-  if (status != PointStatus::kOk)
-    return status;
-  out.Commit(2);
-  tmp.Commit(1);
-  return PointStatus::kOk;
+  const PointResult built = BuildPointEntity(x, y, z, DeSeq, PdSeq, de, de + kRecordBytes, p);
+  if (built) {
+    out.Commit(2);
+    tmp.Commit(1);
+  }
+  return built;
 }
 
 }  // namespace karvonel::iges

@@ -8,6 +8,7 @@
 #include "iges/number_text.h"
 #include "iges/record.h"
 #include "iges/record_writer.h"
+#include "karvonel/result.h"
 
 namespace karvonel::iges {
 
@@ -18,12 +19,13 @@ inline constexpr std::size_t kParameterColumns = 64;
 // 2n - 1 and 2n, must fit the seven digits of a sequence field.
 inline constexpr std::int32_t kMaxPoints = 4'999'999;
 
-enum class PointStatus {
-  kOk,
+// Why a point has no records.
+enum class PointError {
   kDataTooLong,  // "116," and the three number texts and ";" exceed 64 columns
   kOutOfRange,   // a coordinate is NaN, infinite, or so close to the largest
                  // double that its 15-digit text reads back as infinity
 };
+using PointResult = Result<void, PointError>;
 
 struct PointRecords {
   char de1[kRecordLength];
@@ -38,11 +40,11 @@ struct PointRecords {
 // Builds the three records of the point (x, y, z) whose DE line 1 has the
 // sequence number `DeSeq` (DE line 2 has DeSeq + 1) and whose P line has
 // `PdSeq`, each in the kRecordLength columns at its place. The caller keeps
-// DeSeq + 1 <= kMaxSeqNumber. On a status other than kOk the contents of the
-// places are unspecified.
-PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+// DeSeq + 1 <= kMaxSeqNumber. On failure the contents of the places are
+// unspecified.
+PointResult BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
                              std::int32_t DeSeq, std::int32_t PdSeq, char* de1, char* de2, char* p);
-inline PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+inline PointResult BuildPointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
                                     std::int32_t DeSeq, std::int32_t PdSeq, PointRecords& records) {
   return BuildPointEntity(x, y, z, DeSeq, PdSeq, records.de1, records.de2, records.p);
 }
@@ -51,7 +53,7 @@ inline PointStatus BuildPointEntity(const Coordinate& x, const Coordinate& y, co
 // all three are complete, writes DE line 1 and DE line 2 to `out` and the P
 // line to `tmp`. On failure nothing is written. The counters are the
 // caller's to advance (DeSeq by 2, PdSeq by 1).
-PointStatus WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
+PointResult WritePointEntity(const Coordinate& x, const Coordinate& y, const Coordinate& z,
                              std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out,
                              RecordWriter& tmp);
 

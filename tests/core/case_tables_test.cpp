@@ -111,16 +111,16 @@ TEST(CaseTable, StartGlobalRecords) {
 }
 
 TEST(CaseTable, PointEntity) {
-  const char* const kStatus[] = {"ok", "data too long", "out of range"};
+  const char* const kErrors[] = {"data too long", "out of range"};
   for (const auto& row : Table("point_entity.tsv")) {
     SCOPED_TRACE(row.where);
     const std::vector<double> in = Numbers(row[0]);
     ASSERT_EQ(in.size(), 5u);
     StringWriter out, tmp;
-    const iges::PointStatus status =
+    const iges::PointResult written =
         iges::WritePointEntity(in[0], in[1], in[2], static_cast<std::int32_t>(in[3]),
                                static_cast<std::int32_t>(in[4]), out, tmp);
-    EXPECT_EQ(kStatus[static_cast<int>(status)], row[1]);
+    EXPECT_EQ(written ? "ok" : kErrors[static_cast<int>(written.error())], row[1]);
     EXPECT_EQ(out.text, row[2]);
     EXPECT_EQ(tmp.text, row[3]);
   }
@@ -153,16 +153,16 @@ TEST(CaseTable, LineReader) {
     ASSERT_TRUE(file) << file.error().reason;
     conversion::LineReader reader(*file);
     std::string lines;
-    std::string_view line;
-    auto status = conversion::LineReader::Status::kLine;
-    while ((status = reader.Next(line)) == conversion::LineReader::Status::kLine)
-      (lines += line) += '\n';
+    auto line = reader.Next();
+    for (; line && *line; line = reader.Next())
+      (lines += **line) += '\n';
     EXPECT_EQ(lines, row[2]);
     if (row[3] == "end") {
-      EXPECT_EQ(status, conversion::LineReader::Status::kEnd);
+      EXPECT_TRUE(line);
       EXPECT_EQ(reader.BytesConsumed(), bytes.size());
     } else {
-      EXPECT_EQ(status, conversion::LineReader::Status::kTooLong);
+      ASSERT_FALSE(line);
+      EXPECT_TRUE(line.error().too_long);
       EXPECT_EQ("too long at line " + std::to_string(reader.LineNumber()), row[3]);
     }
   }

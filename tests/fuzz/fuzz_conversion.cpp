@@ -67,10 +67,10 @@ std::string Refusal(std::string_view line) {
     return "line too long";
   const auto point = karvonel::conversion::ParsePointLine(line);
   karvonel::iges::PointRecords records;
-  const auto status = karvonel::iges::BuildPointEntity(point.x, point.y, point.z, 1, 1, records);
-  if (point.out_of_range || status == karvonel::iges::PointStatus::kOutOfRange)
+  const auto built = karvonel::iges::BuildPointEntity(point.x, point.y, point.z, 1, 1, records);
+  if (point.out_of_range || (!built && built.error() == karvonel::iges::PointError::kOutOfRange))
     return "out of range";
-  return status == karvonel::iges::PointStatus::kDataTooLong ? "data too long" : "";
+  return built ? "" : "data too long";
 }
 
 // `value` right-justified in `width` columns.
