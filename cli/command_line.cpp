@@ -6,6 +6,7 @@
 
 #include "cli/fixed_time.h"
 #include "cli/progress_bar.h"
+#include "cli/texts.h"
 #include "conversion/conversion_run.h"
 #include "conversion/messages.h"
 #include "conversion/output_path.h"
@@ -15,8 +16,6 @@
 
 namespace karvonel::cli {
 namespace {
-
-namespace texts = conversion::cli_text;
 
 // A path given as UTF-8 text.
 std::filesystem::path PathFromText(const std::string& text) {

@@ -7,7 +7,7 @@
 
 #include "cli/command_line.h"
 #include "cli/fixed_time.h"
-#include "conversion/messages.h"
+#include "cli/texts.h"
 #include "platform/signals.h"
 
 #ifdef _WIN32
@@ -41,7 +41,7 @@ int main(int argc, char** argv) try {
   return status;
 } catch (const std::bad_alloc&) {
   std::fputs("karvonel-convert: ", stderr);
-  std::fputs(karvonel::conversion::cli_text::kOutOfMemory, stderr);
+  std::fputs(karvonel::cli::texts::kOutOfMemory, stderr);
   std::fputs("\n", stderr);
   return karvonel::cli::kExitSomeFailed;
 }
