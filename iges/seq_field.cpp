@@ -14,10 +14,4 @@ void SeqFieldTo(char* out, char c, std::int32_t n) {
     out[column--] = ' ';
 }
 
-std::string SeqField(char c, std::int32_t n) {
-  std::string field(8, ' ');
-  SeqFieldTo(field.data(), c, n);
-  return field;
-}
-
 }  // namespace karvonel::iges

@@ -7,11 +7,10 @@ namespace karvonel::iges {
 
 std::string TerminateRecord(std::int32_t DeSeq, std::int32_t PdSeq) {
   std::string record = "S      1G      4";
-  record += SeqField('D', DeSeq - 1);
-  record += SeqField('P', PdSeq - 1);
-  record.resize(kDataColumns, ' ');
-  record += "T      1";
-  return record;
+  record.resize(kRecordLength, ' ');
+  SeqFieldTo(record.data() + 16, 'D', DeSeq - 1);
+  SeqFieldTo(record.data() + 24, 'P', PdSeq - 1);
+  return record.replace(kDataColumns, 8, "T      1");
 }
 
 void WriteTerminate(std::int32_t DeSeq, std::int32_t PdSeq, RecordWriter& out) {
