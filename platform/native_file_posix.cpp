@@ -244,22 +244,28 @@ CurrentFolder CurrentFolderNow() {
   return {name.empty() ? std::filesystem::path(".") : std::filesystem::path(name), removed};
 }
 
-std::string UserName(std::int64_t user) {
+namespace {
+
+// The name a system database (getpwuid_r, getgrgid_r) gives `id`, or the number.
+template <class Entry, class Id>
+std::string NameIn(int (*lookup)(Id, Entry*, char*, std::size_t, Entry**), char* Entry::*name,
+                   std::int64_t id) {
   char buffer[4096];
-  struct passwd entry {};
-  struct passwd* found = nullptr;
-  if (::getpwuid_r(static_cast<uid_t>(user), &entry, buffer, sizeof buffer, &found) == 0 && found)
-    return found->pw_name;
-  return std::to_string(user);
+  Entry entry{};
+  Entry* found = nullptr;
+  if (lookup(static_cast<Id>(id), &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return found->*name;
+  return std::to_string(id);
+}
+
+}  // namespace
+
+std::string UserName(std::int64_t user) {
+  return NameIn(::getpwuid_r, &passwd::pw_name, user);
 }
 
 std::string GroupName(std::int64_t group) {
-  char buffer[4096];
-  struct group entry {};
-  struct group* found = nullptr;
-  if (::getgrgid_r(static_cast<gid_t>(group), &entry, buffer, sizeof buffer, &found) == 0 && found)
-    return found->gr_name;
-  return std::to_string(group);
+  return NameIn(::getgrgid_r, &group::gr_name, group);
 }
 
 std::int64_t CurrentProcessId() {
