@@ -29,6 +29,9 @@ class FrmKarvonel {
   HWND Handle() const { return window_; }
 
  private:
+  static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+  static HWND Control(HWND window, int id) { return ::GetDlgItem(window, id); }
+
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
