@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "iges/number_text.h"
 #include "iges/record.h"
@@ -27,14 +26,12 @@ enum class PointError {
 };
 using PointResult = Result<void, PointError>;
 
+// Room for the three records, for callers that build them outside a writer.
 struct PointRecords {
   char de1[kRecordLength];
   char de2[kRecordLength];
   char p[kRecordLength];
 
-  std::string_view De1() const { return {de1, kRecordLength}; }
-  std::string_view De2() const { return {de2, kRecordLength}; }
-  std::string_view P() const { return {p, kRecordLength}; }
 };
 
 // Builds the three records of the point (x, y, z) whose DE line 1 has the
