@@ -41,6 +41,13 @@ class NativeFolder {
                               bool access_list) const;
   // Removes the file `name`; errors are ignored (used for cleaning up).
   void Remove(const std::filesystem::path& name) const;
+  // The names in this folder of the form `prefix`, anything, `suffix`; none
+  // when the folder cannot be read. Windows is asked for such names only, so
+  // that a folder of many other files costs little. (Not through
+  // std::filesystem::directory_iterator: libstdc++ builds each entry inside a
+  // noexcept function, so running out of memory there ends the process.)
+  std::vector<std::filesystem::path> NamesLike(std::string_view prefix,
+                                               std::string_view suffix) const;
   // Removes the temporary file `name`, which process `owner` created, if no
   // living process uses it any more. On POSIX systems the test is its lock
   // (NativeFile::TryLock, which the living run holds): a process id says

@@ -1,5 +1,6 @@
 // NativeFolder on POSIX systems: every operation relative to the folder's
 // descriptor.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -145,6 +146,28 @@ void NativeFolder::CopyExtendedAttributes(const std::filesystem::path& name, con
 
 void NativeFolder::Remove(const std::filesystem::path& name) const {
   ::unlinkat(held_.fd_, name.c_str(), 0);
+}
+
+std::vector<std::filesystem::path> NativeFolder::NamesLike(std::string_view prefix,
+                                                           std::string_view suffix) const {
+  std::vector<std::filesystem::path> names;
+  const int readable = OpenForReading(held_.fd_);
+  if (readable < 0)
+    return names;
+  DIR* const listing = ::fdopendir(readable);
+  if (listing == nullptr) {
+    ::close(readable);
+    return names;
+  }
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() >= prefix.size() + suffix.size() && name.starts_with(prefix) &&
+        name.ends_with(suffix)) {
+      names.emplace_back(name);
+    }
+  }
+  ::closedir(listing);
+  return names;
 }
 
 void NativeFolder::RemoveIfAbandoned(const std::filesystem::path& name, std::int64_t) const {

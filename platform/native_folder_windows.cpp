@@ -74,8 +74,30 @@ void NativeFolder::CopyExtendedAttributes(const std::filesystem::path&, const Na
 }
 
 void NativeFolder::Remove(const std::filesystem::path& name) const {
-  std::error_code ignored;
-  std::filesystem::remove(path_ / name, ignored);
+  // Not std::filesystem::remove: it may allocate inside a noexcept call, and
+  // this runs in a destructor after memory ran out.
+  ::DeleteFileW((path_ / name).c_str());
+}
+
+std::vector<std::filesystem::path> NativeFolder::NamesLike(std::string_view prefix,
+                                                           std::string_view suffix) const {
+  std::vector<std::filesystem::path> names;
+  WIN32_FIND_DATAW found{};
+  // The pattern also matches short (8.3) names, so each long name is checked.
+  const std::filesystem::path pattern = path_ / (std::string(prefix) + "*" + std::string(suffix));
+  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    const std::string name = Utf8FromWide(found.cFileName);
+    if (name.size() >= prefix.size() + suffix.size() && name.starts_with(prefix) &&
+        name.ends_with(suffix)) {
+      names.emplace_back(found.cFileName);
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
 }
 
 void NativeFolder::RemoveIfAbandoned(const std::filesystem::path& name, std::int64_t owner) const {

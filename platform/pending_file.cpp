@@ -148,11 +148,7 @@ Status PendingFile::Commit() {
 }
 
 void PendingFile::RemoveStaleTemporaries() const {
-  std::error_code error;
-  const std::filesystem::path folder = folder_path_.empty() ? "." : folder_path_;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    const std::filesystem::path name = it->path().filename();
+  for (const std::filesystem::path& name : folder_.NamesLike(kTemporaryPrefix, kTemporarySuffix)) {
     if (const auto owner = TemporaryOwner(name))
       folder_.RemoveIfAbandoned(name, *owner);
   }
