@@ -1,5 +1,6 @@
 #include "iges/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -10,6 +11,8 @@ namespace karvonel::iges {
 namespace {
 
 constexpr int kSignificantDigits = 15;
+// The widest whole value a reader's 32-bit integer holds.
+constexpr std::uint64_t kWidestInteger = 2147483647;
 
 // The decimal digits (no leading or trailing zeros) and the decimal exponent of
 // the first digit of a positive finite value rounded to 15 significant digits.
@@ -86,7 +89,6 @@ void RoundTo15Digits(double magnitude, Decimal& decimal) {
 // wider whole value would come back as a different number, so it is written in
 // the exponent form instead.
 bool IsWideWholeNumber(const Decimal& d) {
-  constexpr std::uint64_t kWidestInteger = 2147483647;
   if (d.exponent < 9 || d.count > d.exponent + 1)
     return false;
   std::uint64_t whole = 0;
@@ -152,13 +154,41 @@ std::size_t NumberTextTo(char* out, double value) {
 }
 
 std::size_t NumberTextTo(char* out, const Coordinate& value) {
-  if (value.decimal.scale < 0)
+  const ShortDecimal& decimal = value.decimal;
+  if (decimal.scale < 0)
     return NumberTextTo(out, value.value);
-  if (value.decimal.digits == 0)
+  std::uint64_t digits = decimal.digits;
+  int scale = decimal.scale;
+  while (scale > 0 && digits % 10 == 0) {  // no trailing zeros after the mark
+    digits /= 10;
+    --scale;
+  }
+  if (digits == 0)
     return WriteZero(out);
-  Decimal d;
-  FromScaledInteger(value.decimal.digits, value.decimal.scale, d);
-  return WriteDecimal(out, value.decimal.negative, d);
+  char text[20];
+  const int length = static_cast<int>(std::to_chars(text, text + sizeof text, digits).ptr - text);
+  const int whole = length - scale;  // digits before the decimal mark; 15 at most
+  // Below 1E-04, and whole values of 2^31 or more, take the exponent form.
+  if (whole < -3 || (scale == 0 && digits > kWidestInteger)) {
+    Decimal d;
+    FromScaledInteger(digits, scale, d);
+    return WriteDecimal(out, decimal.negative, d);
+  }
+  char* p = out;
+  *p++ = decimal.negative ? '-' : ' ';
+  if (whole > 0) {
+    std::memcpy(p, text, static_cast<std::size_t>(whole));
+    p += whole;
+  }
+  if (scale > 0) {
+    *p++ = '.';
+    for (int i = whole; i < 0; ++i)
+      *p++ = '0';
+    const int first = std::max(whole, 0);
+    std::memcpy(p, text + first, static_cast<std::size_t>(length - first));
+    p += length - first;
+  }
+  return static_cast<std::size_t>(p - out);
 }
 
 std::size_t NumberTextTo(char* out, std::int64_t value) {
