@@ -31,7 +31,6 @@ struct PointRecords {
   char de1[kRecordLength];
   char de2[kRecordLength];
   char p[kRecordLength];
-
 };
 
 // Builds the three records of the point (x, y, z) whose DE line 1 has the
