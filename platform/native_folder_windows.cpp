@@ -74,9 +74,8 @@ void NativeFolder::CopyExtendedAttributes(const std::filesystem::path&, const Na
 }
 
 void NativeFolder::Remove(const std::filesystem::path& name) const {
-  // Not std::filesystem::remove: it may allocate inside a noexcept call, and
-  // this runs in a destructor after memory ran out.
-  ::DeleteFileW((path_ / name).c_str());
+  std::error_code ignored;
+  std::filesystem::remove(path_ / name, ignored);
 }
 
 std::vector<std::filesystem::path> NativeFolder::NamesLike(std::string_view prefix,
