@@ -76,14 +76,17 @@ Result<void, ConversionError> AppendSection(const fs::path& section_path, Native
 struct Run {
   explicit Run(const ConversionRequest& request) : request(request), output(request.out_path) {}
 
-  // The refusal of a failed write to the output.
+  // The refusal of a failed write to the output, or to "para.sec".
   Unexpected<ConversionError> WriteFailed(const platform::SystemError& error) const {
     return Fail(ErrorKind::kWriteFailed, request.out_path, error.reason);
   }
-  // Asks the caller whether to go on, `done` bytes of the input read. Progress
-  // counts the input's bytes, and about a tenth more for copying the
-  // Parameter Data section and flushing the file to disk.
+  Unexpected<ConversionError> SectionWriteFailed(const platform::SystemError& error) const {
+    return Fail(ErrorKind::kWriteFailed, section_path, error.reason);
+  }
+  // Progress counts the input's bytes, and about a tenth more (the tail) for
+  // copying the Parameter Data section and flushing the file to disk.
   std::uint64_t Tail() const { return input_size / 9 + 1; }
+  // Asks the caller whether to go on, `done` bytes of that count behind.
   bool GoOn(std::uint64_t done) const {
     return !request.progress || request.progress(done, input_size > 0 ? input_size + Tail() : 0);
   }
@@ -98,8 +101,11 @@ struct Run {
   fs::path section_path;                             // "para.sec", absolute
   NativeFile section;
   RecordDigest section_records;  // what this run wrote to "para.sec"
-  std::int32_t DeSeq = 1;        // the next point's sequence numbers
-  std::int32_t PdSeq = 1;
+  std::int32_t points = 0;       // written so far
+  // The sequence numbers of the next point's first Directory Entry record
+  // and of its Parameter Data record.
+  std::int32_t DeSeq() const { return 2 * points + 1; }
+  std::int32_t PdSeq() const { return points + 1; }
 };
 
 // Step 1: every refusal that needs no line of the input, in order; the input,
@@ -168,21 +174,20 @@ ConversionResult PointLoop(Run& run, LineReader& reader, BufferedWriter& out,
       continue;
     if (point.out_of_range)
       return FailAt(ErrorKind::kValueOutOfRange, line_number);
-    if (converted.points == iges::kMaxPoints)
+    if (run.points == iges::kMaxPoints)
       return FailAt(ErrorKind::kTooManyPoints, line_number);
-    const iges::PointResult written =
-        iges::WritePointEntity({point.x, point.decimals[0]}, {point.y, point.decimals[1]},
-                               {point.z, point.decimals[2]}, run.DeSeq, run.PdSeq, out, section);
+    const iges::PointResult written = iges::WritePointEntity(
+        {point.x, point.decimals[0]}, {point.y, point.decimals[1]}, {point.z, point.decimals[2]},
+        run.DeSeq(), run.PdSeq(), out, section);
     if (!written && written.error() == iges::PointError::kDataTooLong)
       return FailAt(ErrorKind::kDataTooLong, line_number);
     if (!written)
       return FailAt(ErrorKind::kValueOutOfRange, line_number);
-    run.DeSeq += 2;
-    run.PdSeq += 1;
-    ++converted.points;
+    ++run.points;
     if (!point.three_numbers && converted.incomplete_lines++ == 0)
       converted.first_incomplete_line = line_number;
   }
+  converted.points = run.points;
   return converted;
 }
 
@@ -198,7 +203,7 @@ ConversionResult WritePoints(Run& run, BufferedWriter& out) {
   if (out.Failed())
     points = run.WriteFailed(out.Error());
   else if (section.Failed())
-    points = Fail(ErrorKind::kWriteFailed, run.section_path, section.Error().reason);
+    points = run.SectionWriteFailed(section.Error());
   // "para.sec" holds whole records, those of the points written and nothing
   // of the last conversion: after a refused line or a failed write too.
   const auto section_written = section.Flush();
@@ -206,9 +211,9 @@ ConversionResult WritePoints(Run& run, BufferedWriter& out) {
   if (!points)
     return points;
   if (!section_written)
-    return Fail(ErrorKind::kWriteFailed, run.section_path, section_written.error().reason);
+    return run.SectionWriteFailed(section_written.error());
   if (!section_cut)
-    return Fail(ErrorKind::kWriteFailed, run.section_path, section_cut.error().reason);
+    return run.SectionWriteFailed(section_cut.error());
   // A file written to while it was read is a mixture of two point lists.
   const auto input_after = run.input.Info();
   if ((run.input_size > 0 && reader.BytesRead() != run.input_size) || !input_after ||
@@ -225,11 +230,11 @@ Result<void, ConversionError> Finish(Run& run, BufferedWriter& out) {
   if (!run.GoOn(run.input_size))
     return Fail(ErrorKind::kCancelled);
   if (auto appended =
-          AppendSection(run.section_path, run.section, run.PdSeq - 1, run.section_records, out);
+          AppendSection(run.section_path, run.section, run.points, run.section_records, out);
       !appended) {
     return appended;
   }
-  iges::WriteTerminate(run.DeSeq, run.PdSeq, out);
+  iges::WriteTerminate(run.DeSeq(), run.PdSeq(), out);
   if (auto written = out.Flush(); !written)
     return run.WriteFailed(written.error());
   if (!run.GoOn(run.input_size + run.Tail() / 2))
