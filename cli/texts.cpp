@@ -1,8 +1,6 @@
 #include "cli/texts.h"
 
-namespace karvonel::cli {
-
-namespace texts {
+namespace karvonel::cli::texts {
 
 std::string UnknownOption(std::string_view option) {
   return "不明なオプションです: " + std::string(option);
@@ -23,6 +21,4 @@ std::string BadFixedTime(std::string_view variable, std::string_view value) {
          " は実在する日時を YYYYMMDDhhmmss の 14 桁で指定してください: " + std::string(value);
 }
 
-}  // namespace texts
-
-}  // namespace karvonel::cli
+}  // namespace karvonel::cli::texts

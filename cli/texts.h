@@ -5,9 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace karvonel::cli {
+namespace karvonel::cli::texts {
 
-namespace texts {
 inline constexpr char kUsage[] =
     "使い方: karvonel-convert [-o OUTPUT] INPUT...\n"
     "点列ファイル（1 行に X,Y,Z、単位 mm）を IGES ファイルに変換します。\n"
@@ -32,6 +31,5 @@ std::string OutputOfEarlierInput(std::string_view output, std::string_view earli
 // Memory ran out outside a conversion.
 inline constexpr char kOutOfMemory[] = "メモリが足りません";
 std::string BadFixedTime(std::string_view variable, std::string_view value);
-}  // namespace texts
 
-}  // namespace karvonel::cli
+}  // namespace karvonel::cli::texts

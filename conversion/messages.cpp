@@ -16,11 +16,16 @@ constexpr ErrorEntry kErrors[] = {
 #undef KARVONEL_ERROR_ENTRY
 };
 
+// The kind's entry; an empty one for a value that is no kind.
+ErrorEntry EntryOf(ErrorKind kind) {
+  const auto index = static_cast<std::size_t>(kind);
+  return index < std::size(kErrors) ? kErrors[index] : ErrorEntry{};
+}
+
 }  // namespace
 
 std::string_view ErrorKindName(ErrorKind kind) {
-  const auto index = static_cast<std::size_t>(kind);
-  return index < std::size(kErrors) ? kErrors[index].name : std::string_view();
+  return EntryOf(kind).name;
 }
 
 std::string WithReason(std::string text, std::string_view reason, std::string_view line_break) {
@@ -30,8 +35,7 @@ std::string WithReason(std::string text, std::string_view reason, std::string_vi
 }
 
 std::string ErrorMessage(const ConversionError& error, std::string_view line_break) {
-  const auto index = static_cast<std::size_t>(error.kind);
-  std::string_view rest = index < std::size(kErrors) ? kErrors[index].message : "";
+  std::string_view rest = EntryOf(error.kind).message;
   std::string text;
   while (!rest.empty()) {
     if (rest.starts_with("{line}")) {
