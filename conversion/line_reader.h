@@ -35,6 +35,7 @@ class LineReader {
 
   explicit LineReader(platform::NativeFile& file);
 
+  // The next line, none at the end of the file, or why there is none.
   Result<Line, LineError> Next();
 
   // The number of the line last returned (or refused), counted from 1.

@@ -98,11 +98,31 @@ bool IsWideWholeNumber(const Decimal& d) {
   return whole > kWidestInteger;
 }
 
-// The text of the decimal `d`, with a "-" in the sign column when `negative`.
-std::size_t WriteDecimal(char* out, bool negative, const Decimal& d) {
+// The plain form of the `count` digits with `whole` of them before the
+// decimal mark (none or fewer when it is 0 or less): the sign column, the
+// whole part (zeros past the digits), the mark and the fraction. 0.00ddd is
+// written .00ddd: no zero before the decimal mark.
+std::size_t WritePlain(char* out, bool negative, const char* digits, int count, int whole) {
   char* p = out;
   *p++ = negative ? '-' : ' ';
+  for (int i = 0; i < whole; ++i)
+    *p++ = i < count ? digits[i] : '0';
+  if (count > whole) {
+    *p++ = '.';
+    for (int i = whole; i < 0; ++i)
+      *p++ = '0';
+    const int first = std::max(whole, 0);
+    std::memcpy(p, digits + first, static_cast<std::size_t>(count - first));
+    p += count - first;
+  }
+  return static_cast<std::size_t>(p - out);
+}
+
+// The text of the decimal `d`, with a "-" in the sign column when `negative`.
+std::size_t WriteDecimal(char* out, bool negative, const Decimal& d) {
   if (d.exponent < -4 || d.exponent >= kSignificantDigits || IsWideWholeNumber(d)) {
+    char* p = out;
+    *p++ = negative ? '-' : ' ';
     *p++ = d.digits[0];
     if (d.count > 1) {
       *p++ = '.';
@@ -117,24 +137,7 @@ std::size_t WriteDecimal(char* out, bool negative, const Decimal& d) {
     p = std::to_chars(p, p + 4, e).ptr;
     return static_cast<std::size_t>(p - out);
   }
-  if (d.exponent < 0) {
-    // 0.00ddd is written .00ddd: no zero before the decimal mark.
-    *p++ = '.';
-    for (int i = -1; i > d.exponent; --i)
-      *p++ = '0';
-    std::memcpy(p, d.digits, d.count);
-    p += d.count;
-    return static_cast<std::size_t>(p - out);
-  }
-  const int whole = d.exponent + 1;  // digits before the decimal mark
-  for (int i = 0; i < whole; ++i)
-    *p++ = i < d.count ? d.digits[i] : '0';
-  if (d.count > whole) {
-    *p++ = '.';
-    std::memcpy(p, d.digits + whole, d.count - whole);
-    p += d.count - whole;
-  }
-  return static_cast<std::size_t>(p - out);
+  return WritePlain(out, negative, d.digits, d.count, d.exponent + 1);
 }
 
 std::size_t WriteZero(char* out) {
@@ -174,21 +177,7 @@ std::size_t NumberTextTo(char* out, const Coordinate& value) {
     FromScaledInteger(digits, scale, d);
     return WriteDecimal(out, decimal.negative, d);
   }
-  char* p = out;
-  *p++ = decimal.negative ? '-' : ' ';
-  if (whole > 0) {
-    std::memcpy(p, text, static_cast<std::size_t>(whole));
-    p += whole;
-  }
-  if (scale > 0) {
-    *p++ = '.';
-    for (int i = whole; i < 0; ++i)
-      *p++ = '0';
-    const int first = std::max(whole, 0);
-    std::memcpy(p, text + first, static_cast<std::size_t>(length - first));
-    p += length - first;
-  }
-  return static_cast<std::size_t>(p - out);
+  return WritePlain(out, decimal.negative, text, length, whole);
 }
 
 std::size_t NumberTextTo(char* out, std::int64_t value) {
