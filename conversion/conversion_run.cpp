@@ -85,17 +85,20 @@ struct Run {
   }
   // Progress counts the input's bytes, and about a tenth more (the tail) for
   // copying the Parameter Data section and flushing the file to disk.
-  std::uint64_t Tail() const { return input_size / 9 + 1; }
+  std::uint64_t Tail() const { return InputSize() / 9 + 1; }
   // Asks the caller whether to go on, `done` bytes of that count behind.
   bool GoOn(std::uint64_t done) const {
-    return !request.progress || request.progress(done, input_size > 0 ? input_size + Tail() : 0);
+    return !request.progress || request.progress(done, InputSize() > 0 ? InputSize() + Tail() : 0);
+  }
+  // The input's size, 0 where it has none (a pipe). A size of 0 says nothing
+  // of the contents: files under /proc have it and yet hold data.
+  std::uint64_t InputSize() const {
+    return input_info.size > 0 ? static_cast<std::uint64_t>(input_info.size) : 0;
   }
 
   const ConversionRequest& request;
   NativeFile input;
   platform::FileInfo input_info;
-  // A size of 0 says nothing: files under /proc have it and yet hold data.
-  std::uint64_t input_size = 0;
   platform::PendingFile output;
   std::optional<platform::FileInfo> earlier_output;  // the file the output replaces
   fs::path section_path;                             // "para.sec", absolute
@@ -126,7 +129,6 @@ Result<void, ConversionError> CheckAndOpen(Run& run) {
   if (input_info->kind == platform::FileKind::kDirectory)
     return Fail(ErrorKind::kInputIsFolder, request.in_path);
   run.input_info = *input_info;
-  run.input_size = input_info->size > 0 ? static_cast<std::uint64_t>(input_info->size) : 0;
   if (request.out_path.empty())
     return Fail(ErrorKind::kOutputPathEmpty);
   if (!request.out_path.has_filename())
@@ -216,7 +218,7 @@ ConversionResult WritePoints(Run& run, BufferedWriter& out) {
     return run.SectionWriteFailed(section_cut.error());
   // A file written to while it was read is a mixture of two point lists.
   const auto input_after = run.input.Info();
-  if ((run.input_size > 0 && reader.BytesRead() != run.input_size) || !input_after ||
+  if ((run.InputSize() > 0 && reader.BytesRead() != run.InputSize()) || !input_after ||
       input_after->stamp != run.input_info.stamp) {
     return Fail(ErrorKind::kInputChanged, request.in_path);
   }
@@ -227,7 +229,7 @@ ConversionResult WritePoints(Run& run, BufferedWriter& out) {
 // Step 3: the Parameter Data section behind the Directory Entry section, the
 // Terminate record, the flush to disk, and the file named over its target.
 Result<void, ConversionError> Finish(Run& run, BufferedWriter& out) {
-  if (!run.GoOn(run.input_size))
+  if (!run.GoOn(run.InputSize()))
     return Fail(ErrorKind::kCancelled);
   if (auto appended =
           AppendSection(run.section_path, run.section, run.points, run.section_records, out);
@@ -237,12 +239,12 @@ Result<void, ConversionError> Finish(Run& run, BufferedWriter& out) {
   iges::WriteTerminate(run.DeSeq(), run.PdSeq(), out);
   if (auto written = out.Flush(); !written)
     return run.WriteFailed(written.error());
-  if (!run.GoOn(run.input_size + run.Tail() / 2))
+  if (!run.GoOn(run.InputSize() + run.Tail() / 2))
     return Fail(ErrorKind::kCancelled);
   if (auto synced = run.output.File().Sync(); !synced)
     return run.WriteFailed(synced.error());
   // The last moment to cancel: the rename that follows gives the file its name.
-  if (!run.GoOn(run.input_size + run.Tail()))
+  if (!run.GoOn(run.InputSize() + run.Tail()))
     return Fail(ErrorKind::kCancelled);
   // What stands at the target now must still be what may be replaced: another
   // program may have made it read-only or put something else there.
