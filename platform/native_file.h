@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "karvonel/result.h"
 
 namespace karvonel::platform {
+
+class BackgroundFlush;
 
 // The system's reason for a failed file operation: its errno-style code (on
 // Windows the nearest errno value) and its own words.
@@ -77,7 +80,7 @@ class NativeFile {
     kReadWriteKeep,
   };
 
-  NativeFile() = default;
+  NativeFile();
   NativeFile(NativeFile&& other) noexcept;
   NativeFile& operator=(NativeFile&& other) noexcept;
   NativeFile(const NativeFile&) = delete;
@@ -103,8 +106,10 @@ class NativeFile {
   // Sends written data to the disk and waits for it.
   Status Sync();
   // Starts sending written data to the disk without waiting, so that a later
-  // Sync of a large file has little left to wait for. Only a hint: where the
-  // system has no such call it does nothing.
+  // Sync of a large file has little left to wait for: on Linux a flush in the
+  // background (BackgroundFlush), or where there is none, or one still runs,
+  // the write-back of the data. Where the system has no such call it does
+  // nothing. A failure of the background flush is Sync's to report.
   void StartWriteback();
   // Moves to the start of the file.
   Status Rewind();
@@ -123,6 +128,10 @@ class NativeFile {
   void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
 #else
   int fd_ = -1;
+  // Made by the first StartWriteback; finished before the file is synced or
+  // closed.
+  std::unique_ptr<BackgroundFlush> background_;
+  bool background_tried_ = false;
 #endif
 };
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/background_flush.h"
 #include "platform/native_file.h"
 #include "platform/posix_errors.h"
 #include "platform/signals.h"
@@ -76,23 +77,28 @@ FileInfo InfoFrom(const struct stat& status) {
   return info;
 }
 
-NativeFile::NativeFile(NativeFile&& other) noexcept : fd_(other.fd_) {
+NativeFile::NativeFile() = default;
+
+NativeFile::NativeFile(NativeFile&& other) noexcept
+    : fd_(other.fd_),
+      background_(std::move(other.background_)),
+      background_tried_(other.background_tried_) {
   other.fd_ = -1;
 }
 
 NativeFile& NativeFile::operator=(NativeFile&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0)
-      ::close(fd_);
+    (void)Close();
     fd_ = other.fd_;
     other.fd_ = -1;
+    background_ = std::move(other.background_);
+    background_tried_ = other.background_tried_;
   }
   return *this;
 }
 
 NativeFile::~NativeFile() {
-  if (fd_ >= 0)
-    ::close(fd_);
+  (void)Close();
 }
 
 SystemResult<NativeFile> NativeFile::Open(const std::filesystem::path& path, Mode mode) {
@@ -189,6 +195,10 @@ Status NativeFile::Write(const char* data, std::size_t size) {
 }
 
 Status NativeFile::Sync() {
+  if (background_) {
+    if (auto flushed = background_->Finish(); !flushed)
+      return flushed;
+  }
   if (::fsync(fd_) != 0)
     return Failed();
   return {};
@@ -196,7 +206,12 @@ Status NativeFile::Sync() {
 
 void NativeFile::StartWriteback() {
 #ifdef __linux__
-  ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+  if (!background_tried_) {
+    background_tried_ = true;
+    background_ = BackgroundFlush::Create();
+  }
+  if (!background_ || !background_->Start(fd_))
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
 }
 
@@ -220,6 +235,7 @@ Status NativeFile::TryLock() {
 }
 
 Status NativeFile::Close() {
+  background_.reset();
   if (fd_ < 0)
     return {};
   const int fd = fd_;

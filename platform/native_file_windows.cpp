@@ -22,6 +22,8 @@ constexpr std::size_t kMaxChunk = 1u << 30;
 
 }  // namespace
 
+NativeFile::NativeFile() = default;
+
 NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_) {
   other.handle_ = INVALID_HANDLE_VALUE;
 }
