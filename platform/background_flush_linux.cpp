@@ -30,11 +30,11 @@ T* At(void* map, std::uint32_t offset) {
 }  // namespace
 
 std::unique_ptr<BackgroundFlush> BackgroundFlush::Create() {
+  std::unique_ptr<BackgroundFlush> flush(new BackgroundFlush);
   io_uring_params params{};
   const int ring = static_cast<int>(::syscall(__NR_io_uring_setup, 2, &params));
   if (ring < 0)
     return nullptr;
-  std::unique_ptr<BackgroundFlush> flush(new BackgroundFlush);
   flush->ring_ = ring;
   flush->map_sizes_[0] = params.sq_off.array + params.sq_entries * sizeof(unsigned);
   flush->map_sizes_[1] = params.cq_off.cqes + params.cq_entries * sizeof(io_uring_cqe);
