@@ -94,5 +94,5 @@ stages=$("$OLDPWD/$build/bench/karvonel_stages" points.csv "$runs")
 echo "$stages"
 loop_s=$(echo "$stages" | awk '/all of it/ {print $(NF-1)}')
 echo "  the rest of a conversion (checks, files opened, the Parameter Data" \
-  "section copied behind the Directory Entry section, renaming)" \
+  "section copied behind the Directory Entry section and flushed, renaming)" \
   "$(echo "scale=3; r = $convert_s - $loop_s; if (r < 0) r = 0; r" | bc) s"
