@@ -9,11 +9,12 @@ namespace karvonel::conversion {
 // The buffer is filled with zeros at once, so the memory in use is the same
 // for a small file as for a large one.
 BufferedWriter::BufferedWriter(platform::NativeFile& file, std::uint64_t writeback_every,
-                               RecordDigest* digest)
+                               RecordDigest* digest, std::optional<std::uint64_t> at)
     : file_(file),
       buffer_(std::make_unique<char[]>(kCapacity)),
       writeback_every_(writeback_every),
-      digest_(digest) {}
+      digest_(digest),
+      at_(at) {}
 
 char* BufferedWriter::Room(std::size_t count) {
   static_assert(kMaxRoom * iges::kRecordBytes <= kCapacity);
@@ -63,10 +64,12 @@ void BufferedWriter::WriteOut() {
 }
 
 void BufferedWriter::Hand(const char* data, std::size_t size) {
-  if (auto written = file_.Write(data, size); !written) {
+  if (auto written = at_ ? file_.WriteAt(data, size, *at_) : file_.Write(data, size); !written) {
     error_ = written.error();
     return;
   }
+  if (at_)
+    *at_ += size;
   since_writeback_ += size;
   if (writeback_every_ > 0 && since_writeback_ >= writeback_every_) {
     file_.StartWriteback();

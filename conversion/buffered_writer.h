@@ -15,11 +15,14 @@ namespace karvonel::conversion {
 
 class BufferedWriter final : public iges::RecordWriter {
  public:
-  // Writes to `file`. With `writeback_every` > 0, asks the system to start
-  // writing the file to disk after every that many bytes handed to it. With
-  // a `digest`, adds every record written to it.
+  // Writes to `file`: at its position, or with `at`, from that offset on
+  // (the file's position is then left alone, for another writer). With
+  // `writeback_every` > 0, asks the system to start writing the file to disk
+  // after every that many bytes handed to it. With a `digest`, adds every
+  // record written to it.
   explicit BufferedWriter(platform::NativeFile& file, std::uint64_t writeback_every = 0,
-                          RecordDigest* digest = nullptr);
+                          RecordDigest* digest = nullptr,
+                          std::optional<std::uint64_t> at = std::nullopt);
   BufferedWriter(const BufferedWriter&) = delete;
   BufferedWriter& operator=(const BufferedWriter&) = delete;
 
@@ -48,6 +51,7 @@ class BufferedWriter final : public iges::RecordWriter {
   std::uint64_t writeback_every_;
   std::uint64_t since_writeback_ = 0;
   RecordDigest* digest_;
+  std::optional<std::uint64_t> at_;  // where the next bytes go, if not at the position
   std::optional<platform::SystemError> error_;
 };
 

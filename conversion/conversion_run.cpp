@@ -13,7 +13,10 @@
 #include "conversion/messages.h"
 #include "conversion/point_line.h"
 #include "conversion/record_digest.h"
+#include "conversion/record_tee.h"
+#include "conversion/section_copy.h"
 #include "iges/point_entity.h"
+#include "iges/start_global.h"
 #include "iges/terminate.h"
 #include "platform/local_time.h"
 #include "platform/native_file.h"
@@ -30,47 +33,6 @@ using platform::NativeFile;
 constexpr std::uint64_t kWritebackEvery = 8 << 20;
 // The progress callback is asked after this many lines.
 constexpr std::int64_t kProgressEvery = 1 << 14;
-
-// Copies the Parameter Data records from "para.sec" behind the Directory Entry
-// records in the output, through memory: only records that are exactly those
-// this conversion wrote (`written`) may reach the output. Another program may
-// have cut the file or written into it meanwhile; the lock does not stop it.
-Result<void, ConversionError> AppendSection(const fs::path& section_path, NativeFile& section,
-                                            std::int32_t records, const RecordDigest& written,
-                                            BufferedWriter& out) {
-  if (auto rewound = section.Rewind(); !rewound)
-    return Fail(ErrorKind::kReadFailed, section_path, rewound.error().reason);
-  constexpr std::size_t kChunkRecords = 3200;
-  auto chunk = std::make_unique<char[]>(kChunkRecords * iges::kRecordBytes);
-  RecordDigest read;
-  for (std::int32_t left = records; left > 0 && !out.Failed();) {
-    const std::size_t wanted =
-        std::min<std::size_t>(static_cast<std::size_t>(left), kChunkRecords) * iges::kRecordBytes;
-    std::size_t got = 0;
-    while (got < wanted) {
-      const auto count = section.Read(chunk.get() + got, wanted - got);
-      if (!count)
-        return Fail(ErrorKind::kReadFailed, section_path, count.error().reason);
-      if (*count == 0)
-        return Fail(ErrorKind::kSectionFileChanged, section_path);
-      got += *count;
-    }
-    for (std::size_t at = 0; at < got; at += iges::kRecordBytes) {
-      const std::string_view record(chunk.get() + at, iges::kRecordLength);
-      if (std::string_view(chunk.get() + at + iges::kRecordLength, iges::kLineEndLength) !=
-          iges::kLineEnd) {
-        return Fail(ErrorKind::kSectionFileChanged, section_path);
-      }
-      read.Add(record);
-    }
-    out.WriteRecords(std::string_view(chunk.get(), got));
-    left -= static_cast<std::int32_t>(got / iges::kRecordBytes);
-  }
-  // A failed write is the output's to report, at its next flush.
-  if (!out.Failed() && !(read == written))
-    return Fail(ErrorKind::kSectionFileChanged, section_path);
-  return {};
-}
 
 // What the three steps of one conversion share.
 struct Run {
@@ -104,7 +66,10 @@ struct Run {
   fs::path section_path;                             // "para.sec", absolute
   NativeFile section;
   RecordDigest section_records;  // what this run wrote to "para.sec"
-  std::int32_t points = 0;       // written so far
+  // The number of points, where the input was counted before the first
+  // record: the Parameter Data records then go straight to their place.
+  std::optional<std::int64_t> counted;
+  std::int32_t points = 0;  // written so far
   // The sequence numbers of the next point's first Directory Entry record
   // and of its Parameter Data record.
   std::int32_t DeSeq() const { return 2 * points + 1; }
@@ -154,13 +119,29 @@ Result<void, ConversionError> CheckAndOpen(Run& run) {
   return {};
 }
 
+// Where the input is a file that can be read twice, its points are counted
+// before the first record is written: the place of the Parameter Data section
+// in the output is then known, and each of its records is written there at
+// once, so that the disk takes it while the run goes on. A pipe is read once;
+// its records are copied from "para.sec" at the end.
+Result<void, ConversionError> CountPoints(Run& run) {
+  if (run.input_info.kind != platform::FileKind::kRegular || run.InputSize() == 0)
+    return {};
+  run.counted = CountPointLines(run.input);
+  if (auto rewound = run.input.Rewind(); !rewound)
+    return Fail(ErrorKind::kReadFailed, run.request.in_path, rewound.error().reason);
+  return {};
+}
+
 // The point loop: each line read, parsed and its point's two Directory Entry
-// records written to `out`, its Parameter Data record to `section`.
+// records written to `out`, its Parameter Data record to `section` and, where
+// the points were counted, to `after_entries`.
 ConversionResult PointLoop(Run& run, LineReader& reader, BufferedWriter& out,
-                           BufferedWriter& section) {
+                           BufferedWriter& section, BufferedWriter& after_entries) {
   Converted converted;
+  RecordTee parameter_data(section, run.counted ? &after_entries : nullptr);
   // A full disk ends the conversion now, not at the end of the input.
-  while (!out.Failed() && !section.Failed()) {
+  while (!out.Failed() && !section.Failed() && !after_entries.Failed()) {
     const auto next = reader.Next();
     const std::int64_t line_number = reader.LineNumber();
     if (!next && next.error().too_long)
@@ -180,7 +161,7 @@ ConversionResult PointLoop(Run& run, LineReader& reader, BufferedWriter& out,
       return FailAt(ErrorKind::kTooManyPoints, line_number);
     const iges::PointResult written = iges::WritePointEntity(
         {point.x, point.decimals[0]}, {point.y, point.decimals[1]}, {point.z, point.decimals[2]},
-        run.DeSeq(), run.PdSeq(), out, section);
+        run.DeSeq(), run.PdSeq(), out, parameter_data);
     if (!written && written.error() == iges::PointError::kDataTooLong)
       return FailAt(ErrorKind::kDataTooLong, line_number);
     if (!written)
@@ -196,14 +177,16 @@ ConversionResult PointLoop(Run& run, LineReader& reader, BufferedWriter& out,
 // Step 2: the Start and Global records, then the point loop. A refused line,
 // a failed write or a cancel ends it; "para.sec" is left holding whole records
 // all the same.
-ConversionResult WritePoints(Run& run, BufferedWriter& out) {
+ConversionResult WritePoints(Run& run, BufferedWriter& out, BufferedWriter& after_entries) {
   const ConversionRequest& request = run.request;
-  BufferedWriter section(run.section, 0, &run.section_records);
+  BufferedWriter section(run.section, 0, run.counted ? nullptr : &run.section_records);
   iges::WriteStartGlobal(request.clock ? request.clock() : SystemLocalTime(), out);
   LineReader reader(run.input);
-  ConversionResult points = PointLoop(run, reader, out, section);
+  ConversionResult points = PointLoop(run, reader, out, section, after_entries);
   if (out.Failed())
     points = run.WriteFailed(out.Error());
+  else if (after_entries.Failed())
+    points = run.WriteFailed(after_entries.Error());
   else if (section.Failed())
     points = run.SectionWriteFailed(section.Error());
   // "para.sec" holds whole records, those of the points written and nothing
@@ -219,25 +202,32 @@ ConversionResult WritePoints(Run& run, BufferedWriter& out) {
   // A file written to while it was read is a mixture of two point lists.
   const auto input_after = run.input.Info();
   if ((run.InputSize() > 0 && reader.BytesRead() != run.InputSize()) || !input_after ||
-      input_after->stamp != run.input_info.stamp) {
+      input_after->stamp != run.input_info.stamp || (run.counted && *run.counted != run.points)) {
     return Fail(ErrorKind::kInputChanged, request.in_path);
   }
   (void)run.input.Close();
   return points;
 }
 
-// Step 3: the Parameter Data section behind the Directory Entry section, the
-// Terminate record, the flush to disk, and the file named over its target.
-Result<void, ConversionError> Finish(Run& run, BufferedWriter& out) {
+// Step 3: the Parameter Data section behind the Directory Entry section (where
+// it is not there already), the Terminate record, the flush to disk, and the
+// file named over its target.
+Result<void, ConversionError> Finish(Run& run, BufferedWriter& out, BufferedWriter& after_entries) {
   if (!run.GoOn(run.InputSize()))
     return Fail(ErrorKind::kCancelled);
-  if (auto appended =
-          AppendSection(run.section_path, run.section, run.points, run.section_records, out);
-      !appended) {
-    return appended;
+  BufferedWriter* last = &after_entries;
+  if (!run.counted) {
+    if (auto appended =
+            AppendSection(run.section_path, run.section, run.points, run.section_records, out);
+        !appended) {
+      return appended;
+    }
+    last = &out;
   }
-  iges::WriteTerminate(run.DeSeq(), run.PdSeq(), out);
+  iges::WriteTerminate(run.DeSeq(), run.PdSeq(), *last);
   if (auto written = out.Flush(); !written)
+    return run.WriteFailed(written.error());
+  if (auto written = after_entries.Flush(); !written)
     return run.WriteFailed(written.error());
   if (!run.GoOn(run.InputSize() + run.Tail() / 2))
     return Fail(ErrorKind::kCancelled);
@@ -262,11 +252,19 @@ ConversionResult Convert(const ConversionRequest& request) {
   Run run(request);
   if (auto opened = CheckAndOpen(run); !opened)
     return Unexpected{opened.error()};
+  if (auto counted = CountPoints(run); !counted)
+    return Unexpected{counted.error()};
   BufferedWriter out(run.output.File(), kWritebackEvery);
-  ConversionResult converted = WritePoints(run, out);
+  // The Parameter Data records and the Terminate record, where the points
+  // were counted: they follow the Start, Global and Directory Entry records.
+  const std::uint64_t entries_end =
+      (iges::kStartGlobalRecords + 2 * static_cast<std::uint64_t>(run.counted.value_or(0))) *
+      iges::kRecordBytes;
+  BufferedWriter after_entries(run.output.File(), 0, nullptr, entries_end);
+  ConversionResult converted = WritePoints(run, out, after_entries);
   if (!converted)
     return converted;
-  if (auto finished = Finish(run, out); !finished)
+  if (auto finished = Finish(run, out, after_entries); !finished)
     return Unexpected{finished.error()};
   if (const platform::Ownership& owners = run.output.Owners(); !owners.kept) {
     converted->new_owner = platform::UserName(owners.owner);

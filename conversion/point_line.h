@@ -1,9 +1,12 @@
 // ParsePointLine: one line of a point list into the coordinates of a point.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "iges/number_text.h"
+#include "platform/native_file.h"
 
 namespace karvonel::conversion {
 
@@ -28,5 +31,11 @@ struct PointLine {
 // and 3, each read by LeadingNumber; a field the line does not have reads as 0
 // and fields after the third are ignored. Nothing carries over between lines.
 PointLine ParsePointLine(std::string_view LineText);
+
+// The number of lines of `input`, from its position to its end, that hold a
+// point (has_point above), as LineReader parts them; none when the file
+// cannot be read. A line too long for LineReader is counted all the same: the
+// conversion's own pass over the lines refuses it.
+std::optional<std::int64_t> CountPointLines(platform::NativeFile& input);
 
 }  // namespace karvonel::conversion

@@ -47,7 +47,7 @@ std::string StampText(const LocalTime& time) {
   return std::string(text, 15);
 }
 
-std::array<std::string, 5> StartGlobalRecords(const LocalTime& time) {
+std::array<std::string, kStartGlobalRecords> StartGlobalRecords(const LocalTime& time) {
   const std::string stamp = StampText(time);
   return {
       Record(std::string(kVersionText) + " " + kMakersNotice, "S0000001"),

@@ -22,9 +22,12 @@ struct LocalTime {
 // their ranges are clamped into them so the text is always 15 characters.
 std::string StampText(const LocalTime& time);
 
+// The Start record and the four Global records.
+inline constexpr int kStartGlobalRecords = 5;
+
 // The five records, each exactly 80 bytes: Global record 1 holds two
 // ideographic spaces written in Shift_JIS (0x81 0x40), so it is 78 characters.
-std::array<std::string, 5> StartGlobalRecords(const LocalTime& time);
+std::array<std::string, kStartGlobalRecords> StartGlobalRecords(const LocalTime& time);
 
 // Writes the Start record and the four Global records to `out`, with the stamp
 // made once from `time` standing in Global parameters 18 and 25.

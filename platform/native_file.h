@@ -103,6 +103,9 @@ class NativeFile {
   SystemResult<std::size_t> Read(char* data, std::size_t size);
   // Writes all `size` bytes, or fails.
   Status Write(const char* data, std::size_t size);
+  // Writes all `size` bytes at `offset`, leaving the file's position as it
+  // was, or fails.
+  Status WriteAt(const char* data, std::size_t size, std::uint64_t offset);
   // Sends written data to the disk and waits for it.
   Status Sync();
   // Starts sending written data to the disk without waiting, so that a later

@@ -194,6 +194,21 @@ Status NativeFile::Write(const char* data, std::size_t size) {
   return {};
 }
 
+Status NativeFile::WriteAt(const char* data, std::size_t size, std::uint64_t offset) {
+  while (size > 0) {
+    const ssize_t count = ::pwrite(fd_, data, size, static_cast<off_t>(offset));
+    if (count < 0) {
+      if (Interrupted())
+        continue;
+      return Failed();
+    }
+    data += count;
+    size -= static_cast<std::size_t>(count);
+    offset += static_cast<std::uint64_t>(count);
+  }
+  return {};
+}
+
 Status NativeFile::Sync() {
   if (background_) {
     if (auto flushed = background_->Finish(); !flushed)

@@ -139,6 +139,22 @@ Status NativeFile::Write(const char* data, std::size_t size) {
   return {};
 }
 
+Status NativeFile::WriteAt(const char* data, std::size_t size, std::uint64_t offset) {
+  const HANDLE handle = AsHandle(handle_);
+  LARGE_INTEGER zero{};
+  LARGE_INTEGER here{};
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(handle, zero, &here, FILE_CURRENT) ||
+      !::SetFilePointerEx(handle, at, nullptr, FILE_BEGIN)) {
+    return Failed();
+  }
+  const Status written = Write(data, size);
+  if (!::SetFilePointerEx(handle, here, nullptr, FILE_BEGIN) && written)
+    return Failed();
+  return written;
+}
+
 Status NativeFile::Sync() {
   if (!::FlushFileBuffers(AsHandle(handle_)))
     return Failed();

@@ -160,6 +160,15 @@ TEST(CaseTable, LineReader) {
     if (row[3] == "end") {
       EXPECT_TRUE(line);
       EXPECT_EQ(reader.BytesConsumed(), bytes.size());
+      // The count taken before a conversion: the lines above with anything
+      // besides blanks and tabs.
+      std::int64_t points = 0;
+      std::istringstream expected(row[2]);
+      for (std::string text; std::getline(expected, text);)
+        points += text.find_first_not_of(" \t") != std::string::npos ? 1 : 0;
+      auto again = platform::NativeFile::Open(dir / "in.csv", platform::NativeFile::Mode::kRead);
+      ASSERT_TRUE(again);
+      EXPECT_EQ(conversion::CountPointLines(*again), std::optional<std::int64_t>(points));
     } else {
       ASSERT_FALSE(line);
       EXPECT_TRUE(line.error().too_long);

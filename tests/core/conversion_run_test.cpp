@@ -140,47 +140,75 @@ TEST_F(ConversionRun, InputRewrittenInPlaceWhileReadIsRefused) {
 }
 
 // Another program empties "para.sec" or writes other records into it while a
-// run goes on: in the middle of the point loop or just before its records are
-// copied into the output. The lock stops neither; the output must never hold
-// records other than the run's own, and the run must not call itself done.
-// (On Windows the lock does keep other handles from writing into the file,
-// so there only emptying it is tried.)
-TEST_F(ConversionRun, SectionFileChangedByAnotherProgramIsRefused) {
+// run goes on: in the middle of the point loop or just before the end of the
+// run. The lock stops neither; the output must never hold records other than
+// the run's own. A point list in a file is read twice, and its Parameter Data
+// records go straight to their place in the output: the run ends as it would
+// have without the meddling. A list read from a pipe is read once and its
+// records are copied from "para.sec" at the end: the run must not call itself
+// done. (On Windows the lock does keep other handles from writing into the
+// file, so there only emptying it is tried, and only from a file.)
+TEST_F(ConversionRun, SectionFileChangedByAnotherProgram) {
   struct Meddling {
     const char* name;
     int at_report;  // 1: after 16384 lines; 3: after the last line
     bool emptied;   // else its first record rewritten, as long as it was
   };
   std::vector<Meddling> meddlings{{"emptied in the loop", 1, true},
-                                  {"emptied before the copy", 3, true}};
+                                  {"emptied before the end", 3, true}};
 #ifndef _WIN32
   meddlings.push_back({"rewritten in the loop", 1, false});
-  meddlings.push_back({"rewritten before the copy", 3, false});
+  meddlings.push_back({"rewritten before the end", 3, false});
 #endif
-  for (const Meddling& meddling : meddlings) {
-    SCOPED_TRACE(meddling.name);
-    ConversionRequest request = Request(Lines("1,1,1\n", 40000));
-    int reports = 0;
-    request.progress = [&](std::uint64_t, std::uint64_t) {
-      if (++reports != meddling.at_report)
+  const std::string input = Lines("1,1,1\n", 40000);
+  ASSERT_TRUE(RunConversion(Request(input)));
+  const std::string untouched = Output();
+  for (const bool from_pipe : {false, true}) {
+#ifdef _WIN32
+    if (from_pipe)
+      break;
+#endif
+    for (const Meddling& meddling : meddlings) {
+      SCOPED_TRACE(std::string(meddling.name) + (from_pipe ? ", from a pipe" : ", from a file"));
+      fs::remove(dir_ / "in.csv");  // a pipe of the last case would take Request's bytes
+      ConversionRequest request = Request(input);
+      std::thread writer;
+#ifndef _WIN32
+      if (from_pipe) {
+        fs::remove(request.in_path);
+        ASSERT_EQ(::mkfifo(request.in_path.c_str(), 0600), 0);
+        writer = std::thread([&] { std::ofstream(request.in_path, std::ios::binary) << input; });
+      }
+#endif
+      int reports = 0;
+      request.progress = [&](std::uint64_t, std::uint64_t) {
+        if (++reports != meddling.at_report)
+          return true;
+        std::fstream other(dir_.Path() / "para.sec",
+                           std::ios::binary | std::ios::in | std::ios::out |
+                               (meddling.emptied ? std::ios::trunc : std::ios::openmode{}));
+        if (!meddling.emptied)
+          other << "116,9.,9.,9.;";
+        EXPECT_TRUE(other.flush()) << "para.sec could not be changed";
         return true;
-      std::fstream other(dir_.Path() / "para.sec",
-                         std::ios::binary | std::ios::in | std::ios::out |
-                             (meddling.emptied ? std::ios::trunc : std::ios::openmode{}));
-      if (!meddling.emptied)
-        other << "116,9.,9.,9.;";
-      EXPECT_TRUE(other.flush()) << "para.sec could not be changed";
-      return true;
-    };
-    const ConversionResult result = RunConversion(request);
-    EXPECT_EQ(reports, 3);
-    EXPECT_FALSE(result) << "a run with foreign records called done";
-    if (result)
-      continue;
-    EXPECT_EQ(ResultMessage(result),
-              "変換中に作業ファイルが変更されました：" + (dir_.Path() / "para.sec").string());
-    EXPECT_EQ(Output(), kEarlier);
-    EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec\n");
+      };
+      const ConversionResult result = RunConversion(request);
+      if (writer.joinable())
+        writer.join();
+      EXPECT_EQ(reports, from_pipe ? 3 : 5);  // a whole run reports five times
+      if (!from_pipe) {
+        EXPECT_TRUE(result) << ResultMessage(result);
+        EXPECT_EQ(Output(), untouched);
+        continue;
+      }
+      EXPECT_FALSE(result) << "a run with foreign records called done";
+      if (result)
+        continue;
+      EXPECT_EQ(ResultMessage(result),
+                "変換中に作業ファイルが変更されました：" + (dir_.Path() / "para.sec").string());
+      EXPECT_EQ(Output(), kEarlier);
+      EXPECT_EQ(ListFolder(dir_.Path()), "in.csv\nout.igs\npara.sec\n");
+    }
   }
 }
 
