@@ -1,11 +1,15 @@
-// Where a conversion's time goes: runs the point loop over POINTS_FILE in
+// Where a conversion's time goes: counts the points of POINTS_FILE as the
+// conversion does before its loop, then runs the point loop over it in
 // growing parts (reading lines, then parsing them, then writing number texts,
 // then building whole records, then writing them to files in the current
-// folder, then flushing those to disk) and prints what each part adds, as the
-// median of RUNS runs of each. The parts are the core's own functions, called
-// as the conversion calls them.
+// folder: the Parameter Data records to a section file and to their place in
+// the output, then flushing the output to disk) and prints what each part
+// adds, as the median of RUNS runs of each. The parts are the core's own
+// functions, called as the conversion calls them.
 //
 //   karvonel_stages POINTS_FILE [RUNS]
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,8 +21,10 @@
 #include "conversion/buffered_writer.h"
 #include "conversion/line_reader.h"
 #include "conversion/point_line.h"
+#include "conversion/record_tee.h"
 #include "iges/number_text.h"
 #include "iges/point_entity.h"
+#include "iges/start_global.h"
 #include "platform/native_file.h"
 
 namespace {
@@ -27,7 +33,7 @@ using karvonel::conversion::BufferedWriter;
 using karvonel::conversion::LineReader;
 using karvonel::platform::NativeFile;
 
-enum class Upto { kRead, kParse, kNumberText, kRecords, kWrite, kFlush };
+enum class Upto { kCount, kRead, kParse, kNumberText, kRecords, kWrite, kFlush };
 
 // What the loop produced, so that no part of it can be left out by the compiler.
 volatile std::size_t g_sink = 0;
@@ -48,14 +54,25 @@ double Pass(const char* path, Upto upto, double& flush) {
   using Clock = std::chrono::steady_clock;
   NativeFile out = CreateFresh("stages-out.igs");
   NativeFile section = CreateFresh("stages-para.sec");
-  BufferedWriter out_writer(out, 8 << 20);  // as the conversion asks for write-back
-  BufferedWriter section_writer(section);
+  ::sync();  // what earlier passes left to write is written first, untimed
   const auto start = Clock::now();
   auto input = NativeFile::Open(path, NativeFile::Mode::kRead);
   if (!input) {
     std::fprintf(stderr, "cannot read %s\n", path);
     std::exit(1);
   }
+  // As the conversion does: the points counted, then the Parameter Data
+  // records written to "para.sec" and to their place in the output.
+  const std::int64_t points = karvonel::conversion::CountPointLines(*input).value_or(0);
+  (void)input->Rewind();
+  if (upto == Upto::kCount)
+    return std::chrono::duration<double>(Clock::now() - start).count();
+  BufferedWriter out_writer(out, 8 << 20);  // as the conversion asks for write-back
+  BufferedWriter section_writer(section);
+  BufferedWriter after_entries(out, 0, nullptr,
+                               (karvonel::iges::kStartGlobalRecords + 2 * points) *
+                                   static_cast<std::int64_t>(karvonel::iges::kRecordBytes));
+  karvonel::conversion::RecordTee parameter_data(section_writer, &after_entries);
   LineReader reader(*input);
   std::size_t sink = 0;
   std::int32_t n = 1;
@@ -80,13 +97,14 @@ double Pass(const char* path, Upto upto, double& flush) {
       sink += static_cast<unsigned char>(records.p[10]);
     } else {
       (void)karvonel::iges::WritePointEntity(xyz[0], xyz[1], xyz[2], 2 * n - 1, n, out_writer,
-                                             section_writer);
+                                             parameter_data);
     }
     n = n % 4'999'999 + 1;
   }
   if (upto >= Upto::kWrite) {
     (void)section_writer.Flush();
     (void)out_writer.Flush();
+    (void)after_entries.Flush();
   }
   if (upto == Upto::kFlush) {
     const auto synced = Clock::now();
@@ -114,7 +132,8 @@ int main(int argc, char** argv) {
   const struct {
     Upto upto;
     const char* what;
-  } kParts[] = {{Upto::kRead, "reading lines"},
+  } kParts[] = {{Upto::kCount, "counting the points (a pass before the loop)"},
+                {Upto::kRead, "reading lines"},
                 {Upto::kParse, "parsing the numbers"},
                 {Upto::kNumberText, "number text"},
                 {Upto::kRecords, "record building (besides number text)"},
@@ -135,10 +154,10 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < std::size(kParts); ++i) {
     const double upto = Median(times[i]);
     const double part = kParts[i].upto == Upto::kFlush ? Median(flushes) : upto - before;
-    std::printf("  %-42s %7.3f s\n", kParts[i].what, std::max(0.0, part));
+    std::printf("  %-46s %7.3f s\n", kParts[i].what, std::max(0.0, part));
     before = upto;
   }
-  std::printf("  %-42s %7.3f s\n", "all of it", before);
+  std::printf("  %-46s %7.3f s\n", "all of it", before);
   std::filesystem::remove("stages-out.igs");
   std::filesystem::remove("stages-para.sec");
   return 0;
