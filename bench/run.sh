@@ -93,6 +93,6 @@ echo "where the time goes (medians of $runs runs of each part):"
 stages=$("$OLDPWD/$build/bench/karvonel_stages" points.csv "$runs")
 echo "$stages"
 loop_s=$(echo "$stages" | awk '/all of it/ {print $(NF-1)}')
-echo "  the rest of a conversion (checks, files opened, the points counted" \
-  "before the loop, waiting for the last background flush, renaming)" \
+echo "  the rest of a conversion (checks, files opened, the time between" \
+  "the parts, renaming)" \
   "$(echo "scale=3; r = $convert_s - $loop_s; if (r < 0) r = 0; r" | bc) s"
