@@ -13,6 +13,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -180,9 +181,13 @@ SystemResult<std::size_t> NativeFile::Read(char* data, std::size_t size) {
   }
 }
 
-Status NativeFile::Write(const char* data, std::size_t size) {
+namespace {
+
+// Writes all `size` bytes to `fd`: at its position, or with `offset` there.
+Status WriteAll(int fd, const char* data, std::size_t size, std::optional<std::uint64_t> offset) {
   while (size > 0) {
-    const ssize_t count = ::write(fd_, data, size);
+    const ssize_t count =
+        offset ? ::pwrite(fd, data, size, static_cast<off_t>(*offset)) : ::write(fd, data, size);
     if (count < 0) {
       if (Interrupted())
         continue;
@@ -190,23 +195,20 @@ Status NativeFile::Write(const char* data, std::size_t size) {
     }
     data += count;
     size -= static_cast<std::size_t>(count);
+    if (offset)
+      *offset += static_cast<std::uint64_t>(count);
   }
   return {};
 }
 
+}  // namespace
+
+Status NativeFile::Write(const char* data, std::size_t size) {
+  return WriteAll(fd_, data, size, std::nullopt);
+}
+
 Status NativeFile::WriteAt(const char* data, std::size_t size, std::uint64_t offset) {
-  while (size > 0) {
-    const ssize_t count = ::pwrite(fd_, data, size, static_cast<off_t>(offset));
-    if (count < 0) {
-      if (Interrupted())
-        continue;
-      return Failed();
-    }
-    data += count;
-    size -= static_cast<std::size_t>(count);
-    offset += static_cast<std::uint64_t>(count);
-  }
-  return {};
+  return WriteAll(fd_, data, size, offset);
 }
 
 Status NativeFile::Sync() {
