@@ -24,7 +24,6 @@
 #include "conversion/record_tee.h"
 #include "iges/number_text.h"
 #include "iges/point_entity.h"
-#include "iges/start_global.h"
 #include "platform/native_file.h"
 
 namespace {
@@ -69,9 +68,7 @@ double Pass(const char* path, Upto upto, double& flush) {
     return std::chrono::duration<double>(Clock::now() - start).count();
   BufferedWriter out_writer(out, 8 << 20);  // as the conversion asks for write-back
   BufferedWriter section_writer(section);
-  BufferedWriter after_entries(out, 0, nullptr,
-                               (karvonel::iges::kStartGlobalRecords + 2 * points) *
-                                   static_cast<std::int64_t>(karvonel::iges::kRecordBytes));
+  BufferedWriter after_entries(out, 0, nullptr, karvonel::iges::ParameterDataOffset(points));
   karvonel::conversion::RecordTee parameter_data(section_writer, &after_entries);
   LineReader reader(*input);
   std::size_t sink = 0;

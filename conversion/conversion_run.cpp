@@ -16,7 +16,6 @@
 #include "conversion/record_tee.h"
 #include "conversion/section_copy.h"
 #include "iges/point_entity.h"
-#include "iges/start_global.h"
 #include "iges/terminate.h"
 #include "platform/local_time.h"
 #include "platform/native_file.h"
@@ -257,10 +256,8 @@ ConversionResult Convert(const ConversionRequest& request) {
   BufferedWriter out(run.output.File(), kWritebackEvery);
   // The Parameter Data records and the Terminate record, where the points
   // were counted: they follow the Start, Global and Directory Entry records.
-  const std::uint64_t entries_end =
-      (iges::kStartGlobalRecords + 2 * static_cast<std::uint64_t>(run.counted.value_or(0))) *
-      iges::kRecordBytes;
-  BufferedWriter after_entries(run.output.File(), 0, nullptr, entries_end);
+  BufferedWriter after_entries(run.output.File(), 0, nullptr,
+                               iges::ParameterDataOffset(run.counted.value_or(0)));
   ConversionResult converted = WritePoints(run, out, after_entries);
   if (!converted)
     return converted;

@@ -35,13 +35,13 @@ bool LineReader::Fill() {
 Result<Line, LineError> LineReader::Next() {
   if (!started_) {
     started_ = true;
-    while (end_ < 3 && Fill()) {
+    while (end_ < kByteOrderMark.size() && Fill()) {
     }
     if (failed_)
       return Unexpected{LineError{false, error_}};
-    if (end_ >= 3 && std::memcmp(buffer_.get(), "\xEF\xBB\xBF", 3) == 0) {
-      begin_ = 3;
-      consumed_ = 3;
+    if (std::string_view(buffer_.get(), end_).starts_with(kByteOrderMark)) {
+      begin_ = kByteOrderMark.size();
+      consumed_ = kByteOrderMark.size();
     }
   }
   std::size_t scanned = begin_;  // bytes before this position hold no line end

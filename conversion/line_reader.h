@@ -18,6 +18,9 @@ namespace karvonel::conversion {
 // The longest line a point list may have, in bytes.
 inline constexpr std::size_t kMaxLineLength = 32766;
 
+// The UTF-8 byte order mark, skipped at the start of a file.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // A line of the file, valid until the next one is read; none at the end.
 using Line = std::optional<std::string_view>;
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "conversion/leading_number.h"
+#include "conversion/line_reader.h"
 
 namespace karvonel::conversion {
 
@@ -25,8 +26,8 @@ std::optional<std::int64_t> CountPointLines(platform::NativeFile& input) {
       return points + (has ? 1 : 0);
     const char* p = buffer.get();
     const char* const end = p + *got;
-    if (first && *got >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
-      p += 3;
+    if (first && std::string_view(p, *got).starts_with(kByteOrderMark))
+      p += kByteOrderMark.size();
     first = false;
     while (p < end) {
       const char* const lf = static_cast<const char*>(std::memchr(p, '\n', end - p));

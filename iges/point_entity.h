@@ -7,6 +7,7 @@
 #include "iges/number_text.h"
 #include "iges/record.h"
 #include "iges/record_writer.h"
+#include "iges/start_global.h"
 #include "karvonel/result.h"
 
 namespace karvonel::iges {
@@ -17,6 +18,12 @@ inline constexpr std::size_t kParameterColumns = 64;
 // The most points one file can hold: the D sequence numbers of the last point,
 // 2n - 1 and 2n, must fit the seven digits of a sequence field.
 inline constexpr std::int32_t kMaxPoints = 4'999'999;
+
+// Where the Parameter Data section of a file of `points` points starts: behind
+// the Start and Global records and two Directory Entry records per point.
+inline constexpr std::uint64_t ParameterDataOffset(std::int64_t points) {
+  return (kStartGlobalRecords + 2 * static_cast<std::uint64_t>(points)) * kRecordBytes;
+}
 
 // Why a point has no records.
 enum class PointError {

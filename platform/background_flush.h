@@ -45,7 +45,6 @@ class BackgroundFlush {
   unsigned* submission_tail_ = nullptr;
   unsigned* submission_mask_ = nullptr;
   unsigned* submission_array_ = nullptr;
-  void* entries_ = nullptr;
   unsigned* completion_head_ = nullptr;
   unsigned* completion_tail_ = nullptr;
   unsigned* completion_mask_ = nullptr;

@@ -52,7 +52,6 @@ std::unique_ptr<BackgroundFlush> BackgroundFlush::Create() {
   flush->submission_tail_ = At<unsigned>(submissions, params.sq_off.tail);
   flush->submission_mask_ = At<unsigned>(submissions, params.sq_off.ring_mask);
   flush->submission_array_ = At<unsigned>(submissions, params.sq_off.array);
-  flush->entries_ = flush->maps_[2];
   flush->completion_head_ = At<unsigned>(completions, params.cq_off.head);
   flush->completion_tail_ = At<unsigned>(completions, params.cq_off.tail);
   flush->completion_mask_ = At<unsigned>(completions, params.cq_off.ring_mask);
@@ -75,7 +74,7 @@ bool BackgroundFlush::Start(int fd) {
     return false;
   const unsigned tail = *submission_tail_;
   const unsigned index = tail & *submission_mask_;
-  io_uring_sqe& entry = static_cast<io_uring_sqe*>(entries_)[index];
+  io_uring_sqe& entry = static_cast<io_uring_sqe*>(maps_[2])[index];
   std::memset(&entry, 0, sizeof entry);
   entry.opcode = IORING_OP_FSYNC;
   entry.fd = fd;

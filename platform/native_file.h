@@ -131,8 +131,8 @@ class NativeFile {
   void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
 #else
   int fd_ = -1;
-  // Made by the first StartWriteback; finished before the file is synced or
-  // closed.
+  // Made by the first StartWriteback; collected by Sync. Closing the file
+  // leaves a flush still running to the system.
   std::unique_ptr<BackgroundFlush> background_;
   bool background_tried_ = false;
 #endif
